@@ -1,0 +1,13 @@
+// Program entry: the application object, the main window and the message loop.
+#include "game/win32/main_window.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    tk::Application app(instance, slovo::kApplicationTitle);
+    slovo::MainWindow window(app);
+    window.show();
+    app.run();
+    return 0;
+}

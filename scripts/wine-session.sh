@@ -1,0 +1,47 @@
+# Sourced: a private Wine prefix under build/, a virtual X display when needed and one
+# persistent wineserver for the whole session. Call wine_session_end when done.
+
+SLOVO_ROOT=${SLOVO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$SLOVO_ROOT/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+SLOVO_XVFB_PID=
+
+# Starts Xvfb on the first free display when there is no display or one is asked for.
+wine_session_display() {
+  local want_virtual=${1:-auto}
+  if [ "$want_virtual" = auto ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return
+  fi
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  SLOVO_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+wine_session_start() {
+  wine_session_display "${1:-auto}"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  # Its streams go to /dev/null: a server holding a captured pipe would keep it open forever.
+  wineserver -p </dev/null >/dev/null 2>&1 &
+  sleep 0.3
+  # The first program starts Wine's own services, which outlive it; started here they hold
+  # /dev/null rather than a test runner's output pipe.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_session_end() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$SLOVO_XVFB_PID" ]; then
+    kill "$SLOVO_XVFB_PID" 2>/dev/null || true
+    wait "$SLOVO_XVFB_PID" 2>/dev/null || true
+  fi
+}

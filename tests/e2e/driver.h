@@ -1,0 +1,65 @@
+// A small test driver: starts the real game, finds its windows, reads their texts, clicks
+// controls, answers message boxes and takes screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace e2e {
+
+// Turns a Unix path into the Wine drive Z: form; Windows paths pass unchanged.
+std::wstring windowsPath(const std::string& path);
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+struct MessageBoxInfo {
+    HWND handle = nullptr;
+    std::string title; // cp1251
+    std::string text;  // cp1251
+};
+
+class GameProcess {
+public:
+    GameProcess() = default;
+    ~GameProcess();
+    GameProcess(const GameProcess&) = delete;
+    GameProcess& operator=(const GameProcess&) = delete;
+
+    // Starts the process, then waits for its main window to show.
+    bool launch(const std::wstring& exe);
+    bool start(const std::wstring& exe);
+    bool waitForMainWindow(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    HWND mainWindow() const { return main_; }
+    DWORD id() const { return pi_.dwProcessId; }
+    HANDLE process() const { return pi_.hProcess; }
+
+    // Waits until the game's thread has handled everything sent before (modal loops included).
+    bool sync() const;
+    HWND control(int id) const;
+    std::string text(int id) const;
+    bool visible(int id) const;
+    bool enabled(int id) const;
+    void click(int id) const;
+
+    // A message box of this process, once one shows.
+    MessageBoxInfo waitForMessageBox(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    static void answer(const MessageBoxInfo& box, int buttonId);
+
+    // Exit code once the process ends, or -1 on time-out.
+    long waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HWND main_ = nullptr;
+};
+
+// Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
+bool screenshot(HWND window, const std::string& file);
+std::string artifactPath(const std::string& name);
+
+std::string windowText(HWND window);
+
+} // namespace e2e

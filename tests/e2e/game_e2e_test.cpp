@@ -1,0 +1,237 @@
+// The game as a player meets it: first start, a win, a loss, the end through Cancel, and the
+// start-up errors, with screenshots kept as artefacts.
+#include "tests/e2e/driver.h"
+
+#include "common/error.h"
+#include "game/core/app_title.h"
+#include "game/core/puzzle.h"
+#include "game/core/word_base.h"
+#include "game/win32/control_ids.h"
+#include "game/win32/win32_file_system.h"
+#include "toolkit/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+using namespace slovo;
+using e2e::GameProcess;
+
+const BasePaths kPaths = BasePaths::fixedWindows();
+
+std::wstring gameExe()
+{
+    const char* exe = std::getenv("SLOVO_GAME");
+    return e2e::windowsPath(exe ? exe : "Slovolovka.exe");
+}
+
+void removeDataDirectory()
+{
+    for (const auto* p : {&kPaths.stwords, &kPaths.sthints, &kPaths.words, &kPaths.hints, &kPaths.download})
+        DeleteFileW(tk::wide(*p).c_str());
+    RemoveDirectoryW(tk::wide(kPaths.directory).c_str());
+    // A plain file in the directory's place, left by an earlier case.
+    DeleteFileW(tk::wide(kPaths.directory).c_str());
+}
+
+std::string fileBytes(const std::string& path)
+{
+    Win32FileSystem fs;
+    try {
+        return fs.readFile(path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+}
+
+int buttonOf(char letter)
+{
+    for (int b = 1; b <= kLetterButtons; ++b)
+        if (letterOfButton(b) == letter)
+            return b;
+    return 0;
+}
+
+// The word behind the covers, read from the letter labels of the cells that are shown.
+std::string secretWord(const GameProcess& game)
+{
+    std::string word;
+    for (int i = 1; i <= kCells && game.visible(ids::kCellLabel + i); ++i)
+        word += game.text(ids::kCellLabel + i);
+    return word;
+}
+
+void press(const GameProcess& game, char letter)
+{
+    const int id = ids::kLetterButton + buttonOf(letter);
+    game.click(id);
+    e2e::waitFor([&] { return !game.enabled(id); }, std::chrono::seconds(10));
+}
+
+class GameE2E : public ::testing::Test {
+protected:
+    void SetUp() override { removeDataDirectory(); }
+    void TearDown() override { removeDataDirectory(); }
+
+    // Starts the game and waits until its first puzzle shows.
+    void start(GameProcess& game)
+    {
+        ASSERT_TRUE(game.launch(gameExe())) << "the main window did not appear";
+        ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось 9", 0) == 0; }))
+            << tk::wide(game.text(ids::kStatusPane + 3)).size();
+        ASSERT_TRUE(game.sync());
+    }
+};
+
+TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
+{
+    GameProcess game;
+    start(game);
+
+    WordBase builtin;
+    EXPECT_EQ(fileBytes(kPaths.stwords), formatLines(builtin.List4));
+    EXPECT_EQ(fileBytes(kPaths.sthints), formatLines(builtin.List3));
+    EXPECT_EQ(parseLines(fileBytes(kPaths.stwords)).size(), 93u);
+    EXPECT_EQ(GetFileAttributesW(tk::wide(kPaths.words).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_EQ(game.text(ids::kStatusPane + 1), "Отгадано 0...");
+    EXPECT_EQ(game.text(ids::kStatusPane + 2), "Не отгадано 0...");
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 93");
+    EXPECT_EQ(e2e::windowText(game.mainWindow()), kApplicationTitle);
+    EXPECT_EQ(game.text(ids::kGallows), "GALLOWS0");
+
+    const std::string word = secretWord(game);
+    ASSERT_FALSE(word.empty());
+    std::string hint;
+    for (size_t i = 0; i < builtin.List4.size(); ++i)
+        if (builtin.List4[i] == word)
+            hint = builtin.List3[i];
+    EXPECT_EQ(game.text(ids::kHintLabel), hint);
+    for (int i = 1; i <= kCells; ++i) {
+        const bool used = i <= static_cast<int>(word.size());
+        EXPECT_EQ(game.visible(ids::kCellCover + i), used) << i;
+        EXPECT_EQ(game.visible(ids::kCellLabel + i), used) << i;
+    }
+    RECT client{};
+    GetClientRect(game.mainWindow(), &client);
+    EXPECT_EQ(client.right, 516);
+    EXPECT_EQ(client.bottom, 274);
+    for (int k = 1; k <= kLetterButtons; ++k)
+        EXPECT_EQ(game.text(ids::kLetterButton + k), std::string(1, letterOfButton(k))) << k;
+
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("first-start.bmp"));
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
+{
+    GameProcess game;
+    start(game);
+
+    // A win: every distinct letter of the word once.
+    const std::string word = secretWord(game);
+    std::set<char> letters(word.begin(), word.end());
+    int pressed = 0;
+    for (char c : word) {
+        if (!letters.erase(c))
+            continue;
+        if (letters.empty())
+            e2e::screenshot(game.mainWindow(), e2e::artifactPath("before-win.bmp"));
+        press(game, c);
+        ++pressed;
+    }
+    const auto winBox = game.waitForMessageBox();
+    ASSERT_TRUE(winBox.handle) << "no win box after " << pressed << " letters";
+    EXPECT_EQ(winBox.title, "Information");
+    EXPECT_EQ(winBox.text, "Отлично! Вам удалось угадать\r\nслово и остаться в живых!!\r\n\r\nЗагаданное слово " + word
+                               + "\r\nПродолжим?");
+    EXPECT_EQ(game.text(ids::kStatusPane + 1), "Угадано 1");
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 92");
+    for (int i = 1; i <= static_cast<int>(word.size()); ++i)
+        EXPECT_FALSE(game.visible(ids::kCellCover + i)) << i;
+    e2e::screenshot(winBox.handle, e2e::artifactPath("win-box.bmp"));
+    GameProcess::answer(winBox, IDOK);
+
+    // The next puzzle, lost with five letters that are not in its word.
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 92" && game.text(ids::kGallows) == "GALLOWS0"
+                                          && game.enabled(ids::kLetterButton + buttonOf(word[0])); }));
+    ASSERT_TRUE(game.sync());
+    const std::string next = secretWord(game);
+    ASSERT_FALSE(next.empty());
+    int misses = 0;
+    for (int b = 1; b <= kLetterButtons && misses < 5; ++b) {
+        const char c = letterOfButton(b);
+        if (next.find(c) != std::string::npos)
+            continue;
+        if (misses == 4)
+            e2e::screenshot(game.mainWindow(), e2e::artifactPath("before-loss.bmp"));
+        press(game, c);
+        ++misses;
+        if (misses < 5) {
+            ASSERT_TRUE(game.sync());
+            EXPECT_EQ(game.text(ids::kGallows), "GALLOWS" + std::to_string(misses));
+        }
+    }
+    const auto lossBox = game.waitForMessageBox();
+    ASSERT_TRUE(lossBox.handle);
+    EXPECT_EQ(lossBox.title, "Error");
+    EXPECT_EQ(lossBox.text, "Все попытки исчерпаны! \r\nВам не удалось угадать\r\nслово... Вы повешены..:)\r\n\r\n"
+                            "Попробуем еше разок??");
+    EXPECT_EQ(game.text(ids::kGallows), "GALLOWS5");
+    EXPECT_EQ(game.text(ids::kStatusPane + 2), "Не отгадано 1");
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 91");
+    EXPECT_TRUE(game.visible(ids::kCellCover + 1)) << "a lost word stays covered";
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("loss.bmp"));
+
+    GameProcess::answer(lossBox, IDCANCEL);
+    EXPECT_EQ(game.waitForExit(), 0) << "Cancel ends the program";
+}
+
+TEST_F(GameE2E, DirectoryThatCannotBeCreatedIsReportedAndTheGameStillPlays)
+{
+    // A plain file where the data directory should be.
+    const HANDLE f = CreateFileW(tk::wide(kPaths.directory).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    CloseHandle(f);
+
+    GameProcess game;
+    ASSERT_TRUE(game.start(gameExe()));
+    const auto box = game.waitForMessageBox();
+    ASSERT_TRUE(box.handle) << "no error box";
+    EXPECT_EQ(box.title, kApplicationTitle);
+    EXPECT_EQ(box.text, "Невозможно создать директорию!");
+    GameProcess::answer(box, IDOK);
+    ASSERT_TRUE(game.waitForMainWindow());
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 93"; }));
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+    DeleteFileW(tk::wide(kPaths.directory).c_str());
+}
+
+TEST_F(GameE2E, MissingHintsFileIsReportedWithAFullStop)
+{
+    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
+    Win32FileSystem fs;
+    fs.writeFile(kPaths.stwords, "ПЫЖ\r\nЛИНЬ\r\n");
+
+    GameProcess game;
+    ASSERT_TRUE(game.start(gameExe()));
+    const auto box = game.waitForMessageBox();
+    ASSERT_TRUE(box.handle);
+    EXPECT_EQ(box.title, kApplicationTitle);
+    EXPECT_EQ(box.text, "Cannot open file C:\\Windows\\data\\sthints.txt.");
+    GameProcess::answer(box, IDOK);
+    ASSERT_TRUE(game.waitForMainWindow());
+    // List4 holds the file's two words, the remaining lists still the built-in base.
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 4) == "Всего слов 2"; }));
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+} // namespace

@@ -1,0 +1,207 @@
+// Window creation, message dispatch and the common properties of every control.
+#include "toolkit/control.h"
+
+#include "toolkit/application.h"
+#include "toolkit/text.h"
+
+#include <map>
+
+namespace tk {
+
+namespace {
+constexpr wchar_t kObjectProp[] = L"SlovoControl";
+}
+
+HBRUSH solidBrush(COLORREF colour)
+{
+    // A handful of colours for the whole run; kept until the process ends.
+    static std::map<COLORREF, HBRUSH> brushes;
+    HBRUSH& brush = brushes[colour];
+    if (!brush)
+        brush = CreateSolidBrush(colour);
+    return brush;
+}
+
+HFONT defaultFont()
+{
+    static HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    return font;
+}
+
+Control::Control(Control* parent, std::string name) : parent_(parent), name_(std::move(name)) {}
+
+Control::~Control()
+{
+    if (hwnd_) {
+        RemovePropW(hwnd_, kObjectProp);
+        if (systemProc_)
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
+        DestroyWindow(hwnd_);
+    }
+}
+
+void Control::registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(Application::instance().module(), className, &wc))
+        return;
+    wc.cbSize = sizeof wc;
+    wc.style = classStyle;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = Application::instance().module();
+    wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+}
+
+void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, int id, const std::string& text)
+{
+    const HWND parentWindow = parent_ ? parent_->handle() : Application::instance().handle();
+    if (parent_)
+        style |= WS_CHILD | WS_CLIPSIBLINGS;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    const bool ours = GetClassInfoExW(Application::instance().module(), className, &wc) && wc.lpfnWndProc == windowProc;
+    hwnd_ = CreateWindowExW(exStyle, className, wide(text).c_str(), style, bounds_.x, bounds_.y, bounds_.width,
+                            bounds_.height, parentWindow,
+                            parent_ ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr,
+                            Application::instance().module(), ours ? this : nullptr);
+    SetPropW(hwnd_, kObjectProp, this);
+    if (!ours) {
+        systemProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
+    }
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
+}
+
+Control* Control::fromHandle(HWND hwnd)
+{
+    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kObjectProp)) : nullptr;
+}
+
+LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetPropW(hwnd, kObjectProp, self);
+    }
+    Control* self = fromHandle(hwnd);
+    if (!self)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    try {
+        return self->handleMessage(msg, wp, lp);
+    } catch (...) {
+        Application::instance().handleException(std::current_exception());
+        return 0;
+    }
+}
+
+LRESULT CALLBACK Control::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    Control* self = fromHandle(hwnd);
+    if (!self)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    try {
+        return self->handleMessage(msg, wp, lp);
+    } catch (...) {
+        Application::instance().handleException(std::current_exception());
+        return 0;
+    }
+}
+
+LRESULT Control::defaultProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (systemProc_)
+        return CallWindowProcW(systemProc_, hwnd_, msg, wp, lp);
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        if (Control* child = fromHandle(reinterpret_cast<HWND>(lp)); child && child != this) {
+            child->command(HIWORD(wp));
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        const COLORREF colour = backgroundColour();
+        SetBkColor(reinterpret_cast<HDC>(wp), colour);
+        return reinterpret_cast<LRESULT>(solidBrush(colour));
+    }
+    default:
+        break;
+    }
+    return defaultProc(msg, wp, lp);
+}
+
+COLORREF Control::backgroundColour() const
+{
+    return parent_ ? parent_->backgroundColour() : GetSysColor(COLOR_BTNFACE);
+}
+
+void Control::setBounds(const Bounds& b)
+{
+    bounds_ = b;
+    if (hwnd_)
+        SetWindowPos(hwnd_, nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::setVisible(bool v)
+{
+    if (hwnd_)
+        ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Control::visible() const
+{
+    return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE);
+}
+
+void Control::setEnabled(bool e)
+{
+    if (hwnd_)
+        EnableWindow(hwnd_, e);
+}
+
+bool Control::enabled() const
+{
+    return hwnd_ && IsWindowEnabled(hwnd_);
+}
+
+void Control::setText(const std::string& t)
+{
+    if (hwnd_) {
+        SetWindowTextW(hwnd_, wide(t).c_str());
+        invalidate();
+    }
+}
+
+std::string Control::text() const
+{
+    if (!hwnd_)
+        return {};
+    std::wstring buf(static_cast<size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    buf.resize(static_cast<size_t>(GetWindowTextW(hwnd_, buf.data(), static_cast<int>(buf.size()))));
+    return narrow(buf);
+}
+
+void Control::invalidate()
+{
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Control::bringToFront()
+{
+    if (hwnd_)
+        SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+} // namespace tk

@@ -1,0 +1,74 @@
+// A control: a real window with an owner, a name, bounds, visibility, enabled state, text and
+// hint. Subclasses paint and react through handleMessage.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+struct Bounds {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+class Control {
+public:
+    Control(Control* parent, std::string name);
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    HWND handle() const { return hwnd_; }
+    Control* parent() const { return parent_; }
+    const std::string& name() const { return name_; }
+
+    void setBounds(const Bounds& b);
+    Bounds bounds() const { return bounds_; }
+    void setVisible(bool visible);
+    bool visible() const;
+    void setEnabled(bool enabled);
+    bool enabled() const;
+    // The window text: caption or text, cp1251.
+    void setText(const std::string& text);
+    std::string text() const;
+    void setHint(const std::string& hint) { hint_ = hint; }
+    const std::string& hint() const { return hint_; }
+    void invalidate();
+    void bringToFront();
+    // The colour the children of this control see behind them.
+    virtual COLORREF backgroundColour() const;
+
+    // The object behind a window made by this toolkit, or nullptr.
+    static Control* fromHandle(HWND hwnd);
+
+protected:
+    // Creates the window of a registered toolkit class (see registerClass) or of a system class.
+    void create(const wchar_t* className, DWORD style, DWORD exStyle, int id, const std::string& text);
+    static void registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor);
+
+    virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp);
+    // WM_COMMAND / WM_NOTIFY from a child, forwarded to the child that sent it.
+    virtual void command(WORD /*notifyCode*/) {}
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    Control* parent_;
+    std::string name_;
+    std::string hint_;
+    Bounds bounds_;
+    HWND hwnd_ = nullptr;
+    WNDPROC systemProc_ = nullptr; // for system classes such as BUTTON
+};
+
+// The program's dialog font: MS Sans Serif 8 pt, Russian character set.
+HFONT defaultFont();
+// A shared brush of one colour; never deleted by the caller.
+HBRUSH solidBrush(COLORREF colour);
+
+} // namespace tk

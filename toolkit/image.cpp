@@ -1,0 +1,60 @@
+// Picture control over a BITMAP resource.
+#include "toolkit/image.h"
+
+#include "toolkit/application.h"
+#include "toolkit/text.h"
+
+namespace tk {
+
+Image::Image(Control* parent, std::string name, const Bounds& bounds, int id) : Control(parent, std::move(name))
+{
+    registerClass(L"TSlovoImage", 0, nullptr);
+    setBounds(bounds);
+    create(L"TSlovoImage", WS_VISIBLE, 0, id, "");
+}
+
+Image::~Image()
+{
+    if (bitmap_)
+        DeleteObject(bitmap_);
+}
+
+void Image::setPicture(const std::string& resourceName)
+{
+    if (bitmap_)
+        DeleteObject(bitmap_);
+    bitmap_ = static_cast<HBITMAP>(LoadImageW(Application::instance().module(), wide(resourceName).c_str(),
+                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    setText(resourceName);
+    InvalidateRect(handle(), nullptr, FALSE);
+}
+
+LRESULT Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(handle(), &ps);
+        RECT r;
+        GetClientRect(handle(), &r);
+        if (bitmap_) {
+            const HDC mem = CreateCompatibleDC(dc);
+            const HGDIOBJ old = SelectObject(mem, bitmap_);
+            BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
+            SelectObject(mem, old);
+            DeleteDC(mem);
+        } else {
+            FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : RGB(255, 255, 255)));
+        }
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return Control::handleMessage(msg, wp, lp);
+}
+
+} // namespace tk

@@ -1,0 +1,83 @@
+// Painted labels.
+#include "toolkit/label.h"
+
+#include "toolkit/text.h"
+
+#include <algorithm>
+
+namespace tk {
+
+Label::Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id)
+    : Control(parent, std::move(name)), style_(style)
+{
+    font_ = CreateFontW(-style.pixelHeight, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                        RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                        DEFAULT_PITCH, style.face.c_str());
+    registerClass(L"TSlovoLabel", 0, nullptr);
+    setBounds(bounds);
+    create(L"TSlovoLabel", WS_VISIBLE, 0, id, "");
+}
+
+Label::~Label()
+{
+    if (font_)
+        DeleteObject(font_);
+}
+
+void Label::paint(HDC dc)
+{
+    RECT r;
+    GetClientRect(handle(), &r);
+    const COLORREF back = style_.transparent && parent() ? parent()->backgroundColour() : style_.fill;
+    FillRect(dc, &r, solidBrush(back));
+    if (style_.frame) {
+        RECT edge = r;
+        DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
+    }
+    const std::wstring s = wide(text());
+    if (s.empty())
+        return;
+    const HGDIOBJ old = SelectObject(dc, font_);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, IsWindowEnabled(handle()) ? style_.colour : GetSysColor(COLOR_GRAYTEXT));
+    UINT flags = DT_NOPREFIX | (style_.centre ? DT_CENTER : DT_LEFT);
+    RECT textRect = r;
+    if (style_.wordWrap) {
+        flags |= DT_WORDBREAK;
+        if (style_.middle) {
+            RECT measure = r;
+            DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &measure, flags | DT_CALCRECT);
+            const int h = measure.bottom - measure.top;
+            textRect.top = r.top + std::max(0, static_cast<int>((r.bottom - r.top - h) / 2));
+        }
+    } else {
+        flags |= DT_SINGLELINE | (style_.middle ? DT_VCENTER : DT_TOP);
+    }
+    DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &textRect, flags);
+    SelectObject(dc, old);
+}
+
+LRESULT Label::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(handle(), &ps);
+        paint(dc);
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    case WM_SETTEXT: {
+        const LRESULT result = Control::handleMessage(msg, wp, lp);
+        InvalidateRect(handle(), nullptr, FALSE);
+        return result;
+    }
+    default:
+        break;
+    }
+    return Control::handleMessage(msg, wp, lp);
+}
+
+} // namespace tk

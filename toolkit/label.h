@@ -1,0 +1,37 @@
+// A label: text painted over its parent's colour, with its own font, alignment and wrapping.
+// With a box style it serves as a plain framed box (the letter covers).
+#pragma once
+
+#include "toolkit/control.h"
+
+namespace tk {
+
+struct LabelStyle {
+    std::wstring face = L"MS Sans Serif";
+    int pixelHeight = 11;
+    bool bold = false;
+    COLORREF colour = RGB(0, 0, 0);
+    bool centre = false;     // horizontally
+    bool middle = false;     // vertically
+    bool wordWrap = false;
+    bool transparent = true; // parent's colour behind the text
+    COLORREF fill = RGB(255, 255, 255);
+    bool frame = false;      // a raised frame around a filled box
+};
+
+class Label : public Control {
+public:
+    Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id = 0);
+    ~Label() override;
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void paint(HDC dc);
+
+    LabelStyle style_;
+    HFONT font_ = nullptr;
+};
+
+} // namespace tk

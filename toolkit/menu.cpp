@@ -1,0 +1,50 @@
+// Popup menus.
+#include "toolkit/menu.h"
+
+#include "toolkit/text.h"
+
+namespace tk {
+
+MenuItem::MenuItem(HMENU menu, UINT id, std::string name, const std::string& caption)
+    : menu_(menu), id_(id), name_(std::move(name))
+{
+    AppendMenuW(menu_, MF_STRING, id, wide(caption).c_str());
+}
+
+void MenuItem::setEnabled(bool enabled)
+{
+    EnableMenuItem(menu_, id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+bool MenuItem::enabled() const
+{
+    const UINT state = GetMenuState(menu_, id_, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+PopupMenu::PopupMenu() : menu_(CreatePopupMenu()) {}
+
+PopupMenu::~PopupMenu()
+{
+    DestroyMenu(menu_);
+}
+
+MenuItem& PopupMenu::add(UINT id, std::string name, const std::string& caption)
+{
+    items_.push_back(std::make_unique<MenuItem>(menu_, id, std::move(name), caption));
+    return *items_.back();
+}
+
+bool PopupMenu::dispatch(UINT id)
+{
+    for (auto& item : items_) {
+        if (item->id() == id) {
+            if (item->enabled() && item->onClick)
+                item->onClick();
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace tk

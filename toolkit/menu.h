@@ -1,0 +1,45 @@
+// Real popup menus and their items; an item's enabled state is the switch state it stands for.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+class MenuItem {
+public:
+    MenuItem(HMENU menu, UINT id, std::string name, const std::string& caption);
+    const std::string& name() const { return name_; }
+    UINT id() const { return id_; }
+    void setEnabled(bool enabled);
+    bool enabled() const;
+    std::function<void()> onClick;
+
+private:
+    HMENU menu_;
+    UINT id_;
+    std::string name_;
+};
+
+class PopupMenu {
+public:
+    PopupMenu();
+    ~PopupMenu();
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+
+    HMENU handle() const { return menu_; }
+    MenuItem& add(UINT id, std::string name, const std::string& caption);
+    // Runs the item's handler; false when the id is not one of this menu's.
+    bool dispatch(UINT id);
+
+private:
+    HMENU menu_;
+    std::vector<std::unique_ptr<MenuItem>> items_;
+};
+
+} // namespace tk

@@ -1,0 +1,108 @@
+// Panels and their caption bars.
+#include "toolkit/panel.h"
+
+#include "toolkit/text.h"
+
+namespace tk {
+
+std::string stripMarkup(const std::string& markup, bool* bold)
+{
+    std::string out;
+    bool inTag = false;
+    std::string tag;
+    for (char c : markup) {
+        if (inTag) {
+            if (c == '>') {
+                inTag = false;
+                if (bold && (tag == "B" || tag == "b"))
+                    *bold = true;
+            } else {
+                tag += c;
+            }
+        } else if (c == '<') {
+            inTag = true;
+            tag.clear();
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+Panel::Panel(Control* parent, std::string name, const Bounds& bounds, int id)
+    : Control(parent, std::move(name)), colour_(parent ? parent->backgroundColour() : GetSysColor(COLOR_BTNFACE))
+{
+    registerClass(L"TSlovoPanel", 0, nullptr);
+    setBounds(bounds);
+    create(L"TSlovoPanel", WS_VISIBLE | WS_CLIPCHILDREN, 0, id, "");
+}
+
+void Panel::setCaption(const std::string& markup, COLORREF barColour, bool bold)
+{
+    hasCaption_ = true;
+    boldCaption_ = bold;
+    barColour_ = barColour;
+    setText(markup);
+}
+
+void Panel::setColour(COLORREF colour)
+{
+    colour_ = colour;
+    invalidate();
+}
+
+void Panel::setBorder(bool sunken)
+{
+    sunken_ = sunken;
+    invalidate();
+}
+
+void Panel::paint(HDC dc)
+{
+    RECT r;
+    GetClientRect(handle(), &r);
+    FillRect(dc, &r, solidBrush(colour_));
+    if (hasCaption_) {
+        RECT bar{r.left, r.top, r.right, r.top + kCaptionHeight};
+        FillRect(dc, &bar, solidBrush(barColour_));
+        bool bold = boldCaption_;
+        const std::wstring caption = wide(stripMarkup(text(), &bold));
+        LOGFONTW lf{};
+        GetObjectW(defaultFont(), sizeof lf, &lf);
+        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        const HFONT font = CreateFontIndirectW(&lf);
+        const HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0, 0, 0));
+        RECT textRect = bar;
+        textRect.left += 6;
+        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
+    if (sunken_)
+        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    else if (hasCaption_)
+        DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+}
+
+LRESULT Panel::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(handle(), &ps);
+        paint(dc);
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return Control::handleMessage(msg, wp, lp);
+}
+
+} // namespace tk

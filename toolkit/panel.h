@@ -1,0 +1,38 @@
+// A panel: a plain container, optionally with a 20-pixel caption bar across its top.
+#pragma once
+
+#include "toolkit/control.h"
+
+namespace tk {
+
+class Panel : public Control {
+public:
+    Panel(Control* parent, std::string name, const Bounds& bounds, int id = 0);
+
+    // The caption is markup; until the markup renderer draws it, tags are dropped and a <B>
+    // anywhere makes the caption bold.
+    void setCaption(const std::string& markup, COLORREF barColour, bool bold = false);
+    void setColour(COLORREF colour);
+    void setBorder(bool sunken);
+
+    static constexpr int kCaptionHeight = 20;
+
+    COLORREF backgroundColour() const override { return colour_; }
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void paint(HDC dc);
+
+    bool hasCaption_ = false;
+    bool sunken_ = false;
+    bool boldCaption_ = false;
+    COLORREF barColour_ = RGB(181, 181, 219);
+    COLORREF colour_;
+};
+
+// Text of a markup string with its tags removed, for painting it plainly.
+std::string stripMarkup(const std::string& markup, bool* bold = nullptr);
+
+} // namespace tk

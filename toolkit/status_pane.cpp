@@ -1,0 +1,80 @@
+// Status bar panes and their blinking.
+#include "toolkit/status_pane.h"
+
+#include "toolkit/text.h"
+
+namespace tk {
+
+namespace {
+constexpr UINT_PTR kBlinkTimer = 1;
+constexpr int kTextMargin = 4;
+} // namespace
+
+StatusPane::StatusPane(Control* parent, std::string name, const Bounds& bounds, int id) : Control(parent, std::move(name))
+{
+    registerClass(L"TSlovoStatusPane", 0, nullptr);
+    setBounds(bounds);
+    create(L"TSlovoStatusPane", WS_VISIBLE, 0, id, "");
+}
+
+void StatusPane::setBlinking(bool blinking)
+{
+    if (blinking == blinking_)
+        return;
+    blinking_ = blinking;
+    highlighted_ = false;
+    if (blinking)
+        SetTimer(handle(), kBlinkTimer, kBlinkMs, nullptr);
+    else
+        KillTimer(handle(), kBlinkTimer);
+    invalidate();
+}
+
+void StatusPane::paint(HDC dc)
+{
+    RECT r;
+    GetClientRect(handle(), &r);
+    FillRect(dc, &r, solidBrush(highlighted_ ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE)));
+    RECT edge = r;
+    DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+    const std::wstring s = wide(text());
+    const HGDIOBJ old = SelectObject(dc, defaultFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, highlighted_ ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_BTNTEXT));
+    RECT textRect{r.left + kTextMargin, r.top, r.right - 2, r.bottom};
+    DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &textRect,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, old);
+}
+
+LRESULT StatusPane::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(handle(), &ps);
+        paint(dc);
+        EndPaint(handle(), &ps);
+        return 0;
+    }
+    case WM_TIMER:
+        if (wp == kBlinkTimer) {
+            highlighted_ = !highlighted_;
+            InvalidateRect(handle(), nullptr, FALSE);
+            return 0;
+        }
+        break;
+    case WM_SETTEXT: {
+        const LRESULT result = Control::handleMessage(msg, wp, lp);
+        InvalidateRect(handle(), nullptr, FALSE);
+        return result;
+    }
+    default:
+        break;
+    }
+    return Control::handleMessage(msg, wp, lp);
+}
+
+} // namespace tk

@@ -1,0 +1,30 @@
+// A status bar pane: sunken box with text that can blink between its normal look and the
+// system highlight colour every 500 ms.
+#pragma once
+
+#include "toolkit/control.h"
+
+namespace tk {
+
+class StatusPane : public Control {
+public:
+    StatusPane(Control* parent, std::string name, const Bounds& bounds, int id = 0);
+
+    void setBlinking(bool blinking);
+    bool blinking() const { return blinking_; }
+    // True while a blinking pane shows the highlight colour.
+    bool highlighted() const { return highlighted_; }
+
+    static constexpr UINT kBlinkMs = 500;
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void paint(HDC dc);
+
+    bool blinking_ = false;
+    bool highlighted_ = false;
+};
+
+} // namespace tk
