@@ -5,12 +5,9 @@
 #include "toolkit/text.h"
 
 #include <map>
+#include <tuple>
 
 namespace tk {
-
-namespace {
-constexpr wchar_t kObjectProp[] = L"SlovoControl";
-}
 
 HBRUSH solidBrush(COLORREF colour)
 {
@@ -22,10 +19,19 @@ HBRUSH solidBrush(COLORREF colour)
     return brush;
 }
 
+HFONT sharedFont(const std::wstring& face, int pixelHeight, bool bold)
+{
+    static std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
+    HFONT& font = fonts[{face, pixelHeight, bold}];
+    if (!font)
+        font = CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str());
+    return font;
+}
+
 HFONT defaultFont()
 {
-    static HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    static const HFONT font = sharedFont(L"MS Sans Serif", 11, false);
     return font;
 }
 
@@ -34,7 +40,7 @@ Control::Control(Control* parent, std::string name) : parent_(parent), name_(std
 Control::~Control()
 {
     if (hwnd_) {
-        RemovePropW(hwnd_, kObjectProp);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         if (systemProc_)
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
         DestroyWindow(hwnd_);
@@ -69,17 +75,27 @@ void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, int i
                             bounds_.height, parentWindow,
                             parent_ ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr,
                             Application::instance().module(), ours ? this : nullptr);
-    SetPropW(hwnd_, kObjectProp, this);
+    // The object rides in the window's user data: a window property costs a server round
+    // trip under Wine on every message.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     if (!ours) {
         systemProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
     }
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
+    if (!ours)
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
 }
 
 Control* Control::fromHandle(HWND hwnd)
 {
-    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kObjectProp)) : nullptr;
+    if (!hwnd)
+        return nullptr;
+    // Only windows of this process carry our objects; another's user data means nothing here.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId())
+        return nullptr;
+    return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -87,7 +103,7 @@ LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = hwnd;
-        SetPropW(hwnd, kObjectProp, self);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     Control* self = fromHandle(hwnd);
     if (!self)
@@ -155,7 +171,7 @@ void Control::setBounds(const Bounds& b)
 
 void Control::setVisible(bool v)
 {
-    if (hwnd_)
+    if (hwnd_ && visible() != v)
         ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -166,7 +182,7 @@ bool Control::visible() const
 
 void Control::setEnabled(bool e)
 {
-    if (hwnd_)
+    if (hwnd_ && enabled() != e)
         EnableWindow(hwnd_, e);
 }
 
@@ -177,7 +193,7 @@ bool Control::enabled() const
 
 void Control::setText(const std::string& t)
 {
-    if (hwnd_) {
+    if (hwnd_ && text() != t) {
         SetWindowTextW(hwnd_, wide(t).c_str());
         invalidate();
     }

@@ -68,6 +68,8 @@ private:
 
 // The program's dialog font: MS Sans Serif 8 pt, Russian character set.
 HFONT defaultFont();
+// A shared font, made once per face, height and weight for the whole run.
+HFONT sharedFont(const std::wstring& face, int pixelHeight, bool bold);
 // A shared brush of one colour; never deleted by the caller.
 HBRUSH solidBrush(COLORREF colour);
 

@@ -4,6 +4,8 @@
 #include "toolkit/application.h"
 #include "toolkit/text.h"
 
+#include <map>
+
 namespace tk {
 
 Image::Image(Control* parent, std::string name, const Bounds& bounds, int id) : Control(parent, std::move(name))
@@ -13,18 +15,15 @@ Image::Image(Control* parent, std::string name, const Bounds& bounds, int id) : 
     create(L"TSlovoImage", WS_VISIBLE, 0, id, "");
 }
 
-Image::~Image()
-{
-    if (bitmap_)
-        DeleteObject(bitmap_);
-}
-
 void Image::setPicture(const std::string& resourceName)
 {
-    if (bitmap_)
-        DeleteObject(bitmap_);
-    bitmap_ = static_cast<HBITMAP>(LoadImageW(Application::instance().module(), wide(resourceName).c_str(),
-                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    // Pictures are loaded once and shared for the whole run: stages change on every miss.
+    static std::map<std::string, HBITMAP> loaded;
+    HBITMAP& bitmap = loaded[resourceName];
+    if (!bitmap)
+        bitmap = static_cast<HBITMAP>(LoadImageW(Application::instance().module(), wide(resourceName).c_str(),
+                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    bitmap_ = bitmap;
     setText(resourceName);
     InvalidateRect(handle(), nullptr, FALSE);
 }

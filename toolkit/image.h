@@ -8,7 +8,6 @@ namespace tk {
 class Image : public Control {
 public:
     Image(Control* parent, std::string name, const Bounds& bounds, int id = 0);
-    ~Image() override;
 
     // The resource name becomes the window text, so a reader can tell which picture shows.
     void setPicture(const std::string& resourceName);

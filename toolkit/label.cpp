@@ -10,18 +10,10 @@ namespace tk {
 Label::Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id)
     : Control(parent, std::move(name)), style_(style)
 {
-    font_ = CreateFontW(-style.pixelHeight, 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                        RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                        DEFAULT_PITCH, style.face.c_str());
+    font_ = sharedFont(style.face, style.pixelHeight, style.bold);
     registerClass(L"TSlovoLabel", 0, nullptr);
     setBounds(bounds);
     create(L"TSlovoLabel", WS_VISIBLE, 0, id, "");
-}
-
-Label::~Label()
-{
-    if (font_)
-        DeleteObject(font_);
 }
 
 void Label::paint(HDC dc)

@@ -22,7 +22,6 @@ struct LabelStyle {
 class Label : public Control {
 public:
     Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id = 0);
-    ~Label() override;
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

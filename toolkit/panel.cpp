@@ -67,11 +67,7 @@ void Panel::paint(HDC dc)
         FillRect(dc, &bar, solidBrush(barColour_));
         bool bold = boldCaption_;
         const std::wstring caption = wide(stripMarkup(text(), &bold));
-        LOGFONTW lf{};
-        GetObjectW(defaultFont(), sizeof lf, &lf);
-        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-        const HFONT font = CreateFontIndirectW(&lf);
-        const HGDIOBJ old = SelectObject(dc, font);
+        const HGDIOBJ old = SelectObject(dc, sharedFont(L"MS Sans Serif", 11, bold));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0, 0, 0));
         RECT textRect = bar;
@@ -79,7 +75,6 @@ void Panel::paint(HDC dc)
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         SelectObject(dc, old);
-        DeleteObject(font);
     }
     if (sunken_)
         DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);

@@ -211,5 +211,22 @@ TEST_F(WordBaseFiles, ImportTurnsTheDownloadIntoTheUpdatedBase)
     EXPECT_EQ(other.List4, builtinWords());
 }
 
+TEST_F(WordBaseFiles, LargeAndBinaryFilesReadSoundly)
+{
+    std::filesystem::create_directory(paths.directory);
+    const std::string line = "ИХТИОФАУНА\r\n";
+    std::string big;
+    big.reserve(50u << 20);
+    while (big.size() + line.size() <= (50u << 20))
+        big += line;
+    test::writeAll(paths.words, big);
+    const StringList words = readWordFile(fs, paths.words);
+    EXPECT_EQ(words.size(), big.size() / line.size());
+    EXPECT_EQ(words.back(), "ИХТИОФАУНА");
+
+    test::writeAll(paths.hints, std::string("ПЕРВАЯ\r\nВТО\0РАЯ\r\nТРЕТЬЯ\r\n", 26));
+    EXPECT_EQ(readWordFile(fs, paths.hints), (StringList{"ПЕРВАЯ", "ВТО"}));
+}
+
 } // namespace
 } // namespace slovo

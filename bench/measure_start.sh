@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Measures the game's start under Wine: in process for the built-in base and for a base of
+# 10^5 entries, and as a real process (launch to first puzzle, peak memory).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+cmake --preset mingw64 >/dev/null
+cmake --build --preset mingw64 >/dev/null
+source scripts/wine-session.sh
+wine_session_start virtual
+trap wine_session_end EXIT
+b=build/mingw64/bench
+wine "$b/bench_startup.exe" 0 30
+wine "$b/bench_startup.exe" 100000 10
+wine "$b/bench_startup.exe" 0 1 >/dev/null   # leave the built-in base in place
+wine "$b/bench_launch.exe" "$root/build/mingw64/game/win32/Slovolovka.exe" 5
