@@ -430,6 +430,554 @@ def make_icon():
         f.write(out + body)
 
 
+# ---------------------------------------------------------------- GIF pictures
+
+
+def lzw(indices, min_code):
+    """GIF's variable-length LZW, codes packed least significant bit first."""
+    clear, end = 1 << min_code, (1 << min_code) + 1
+    table = {bytes([i]): i for i in range(clear)}
+    size, next_code = min_code + 1, end + 1
+    out, acc, nbits = bytearray(), 0, 0
+
+    def emit(code):
+        nonlocal acc, nbits
+        acc |= code << nbits
+        nbits += size
+        while nbits >= 8:
+            out.append(acc & 0xFF)
+            acc >>= 8
+            nbits -= 8
+
+    emit(clear)
+    w = b""
+    for i in indices:
+        wc = w + bytes([i])
+        if wc in table:
+            w = wc
+            continue
+        emit(table[w])
+        if next_code < 4096:
+            table[wc] = next_code
+            next_code += 1
+            if next_code > (1 << size) and size < 12:
+                size += 1
+        else:
+            emit(clear)
+            table = {bytes([k]): k for k in range(clear)}
+            size, next_code = min_code + 1, end + 1
+        w = bytes([i])
+    if w:
+        emit(table[w])
+    emit(end)
+    if nbits:
+        out.append(acc & 0xFF)
+    return bytes(out)
+
+
+def write_gif(path, w, h, frames, delays=None, matte=(0.96, 0.96, 0.98)):
+    """frames: list of (rgb rows, alpha rows); alpha below one half is transparent."""
+    flat = []
+    for rgb, alpha in frames:
+        for y in range(h):
+            for x in range(w):
+                if alpha[y][x] >= 0.5:
+                    r, g, b = rgb[y][x]
+                    a = alpha[y][x]
+                    # edges that stay opaque are blended towards a light matte
+                    flat.append(tuple(int(round(clamp(c * a + m * (1 - a)) * 255)) for c, m in zip((r, g, b), matte)))
+                else:
+                    flat.append(None)
+    colours = [p for p in flat if p is not None]
+    palette = median_cut(colours, 255) if colours else [(0, 0, 0)]
+    palette = palette[:255]
+    transparent = len(palette)
+    palette = palette + [(255, 0, 255)]
+    bits = max(1, (len(palette) - 1).bit_length())
+    table_size = 1 << bits
+    cache = {}
+
+    def nearest(p):
+        if p not in cache:
+            cache[p] = min(range(transparent), key=lambda i: sum((palette[i][k] - p[k]) ** 2 for k in range(3)))
+        return cache[p]
+
+    out = bytearray(b"GIF89a" + struct.pack("<HHBBB", w, h, 0x80 | 0x70 | (bits - 1), transparent, 0))
+    for r, g, b in palette + [(0, 0, 0)] * (table_size - len(palette)):
+        out += bytes((r, g, b))
+    if len(frames) > 1:
+        out += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"
+    n = w * h
+    for f in range(len(frames)):
+        idx = [transparent if p is None else nearest(p) for p in flat[f * n:(f + 1) * n]]
+        delay = (delays[f] if delays else 0)
+        out += b"\x21\xF9\x04" + bytes((0x09,)) + struct.pack("<H", delay) + bytes((transparent, 0))
+        out += b"\x2C" + struct.pack("<HHHHB", 0, 0, w, h, 0)
+        min_code = max(2, bits)
+        data = lzw(idx, min_code)
+        out.append(min_code)
+        for i in range(0, len(data), 255):
+            chunk = data[i:i + 255]
+            out.append(len(chunk))
+            out += chunk
+        out.append(0)
+    out.append(0x3B)
+    with open(path, "wb") as fh:
+        fh.write(out)
+
+
+class Glyph:
+    """A small picture drawn over transparency."""
+
+    def __init__(self, w, h):
+        self.w, self.h = w, h
+        self.rgb = [[(0.0, 0.0, 0.0)] * w for _ in range(h)]
+        self.alpha = [[0.0] * w for _ in range(h)]
+
+    def fill(self, dist, colour, bbox=None, opacity=1.0):
+        x0, y0, x1, y1 = bbox or (0, 0, self.w, self.h)
+        for y in range(max(0, int(y0) - 1), min(self.h, int(y1) + 2)):
+            for x in range(max(0, int(x0) - 1), min(self.w, int(x1) + 2)):
+                a = clamp(0.5 - dist(x + 0.5, y + 0.5)) * opacity
+                if a <= 0:
+                    continue
+                old_a = self.alpha[y][x]
+                new_a = a + old_a * (1 - a)
+                self.rgb[y][x] = tuple((c * a + o * old_a * (1 - a)) / new_a for c, o in zip(colour, self.rgb[y][x]))
+                self.alpha[y][x] = new_a
+
+    def disc(self, cx, cy, r, colour):
+        self.fill(lambda x, y: math.hypot(x - cx, y - cy) - r, colour, (cx - r, cy - r, cx + r, cy + r))
+
+    def ring(self, cx, cy, r, width, colour):
+        self.fill(lambda x, y: abs(math.hypot(x - cx, y - cy) - r) - width / 2, colour,
+                  (cx - r - width, cy - r - width, cx + r + width, cy + r + width))
+
+    def arc(self, cx, cy, r, a0, a1, width, colour):
+        """Degrees, counter-clockwise from east, y up."""
+        def d(x, y):
+            ang = math.degrees(math.atan2(cy - y, x - cx)) % 360
+            lo, hi = a0 % 360, a1 % 360
+            inside = lo <= ang <= hi if lo <= hi else (ang >= lo or ang <= hi)
+            if inside:
+                return abs(math.hypot(x - cx, y - cy) - r) - width / 2
+            ends = [(cx + r * math.cos(math.radians(a)), cy - r * math.sin(math.radians(a))) for a in (a0, a1)]
+            return min(math.hypot(x - ex, y - ey) for ex, ey in ends) - width / 2
+        self.fill(d, colour, (cx - r - width, cy - r - width, cx + r + width, cy + r + width))
+
+    def line(self, a, b, width, colour):
+        r = width / 2
+        self.fill(lambda x, y: seg_dist(x, y, a[0], a[1], b[0], b[1]) - r, colour,
+                  (min(a[0], b[0]) - r, min(a[1], b[1]) - r, max(a[0], b[0]) + r, max(a[1], b[1]) + r))
+
+    def rect(self, x0, y0, x1, y1, colour, radius=0.0):
+        def d(x, y):
+            qx = abs(x - (x0 + x1) / 2) - ((x1 - x0) / 2 - radius)
+            qy = abs(y - (y0 + y1) / 2) - ((y1 - y0) / 2 - radius)
+            return math.hypot(max(qx, 0), max(qy, 0)) + min(max(qx, qy), 0) - radius
+        self.fill(d, colour, (x0, y0, x1, y1))
+
+    def poly(self, points, colour):
+        def d(x, y):
+            inside = False
+            best = 1e9
+            n = len(points)
+            for i in range(n):
+                ax, ay = points[i]
+                bx, by = points[(i + 1) % n]
+                best = min(best, seg_dist(x, y, ax, ay, bx, by))
+                if (ay > y) != (by > y) and x < (bx - ax) * (y - ay) / (by - ay) + ax:
+                    inside = not inside
+            return -best if inside else best
+        xs, ys = [p[0] for p in points], [p[1] for p in points]
+        self.fill(d, colour, (min(xs), min(ys), max(xs), max(ys)))
+
+    def frame(self):
+        return self.rgb, self.alpha
+
+
+BLUE, BLUE_DARK, BLUE_LIGHT = (0.22, 0.45, 0.85), (0.10, 0.25, 0.60), (0.62, 0.78, 0.98)
+RED, RED_DARK = (0.88, 0.22, 0.20), (0.60, 0.10, 0.10)
+GREEN, GREEN_DARK = (0.30, 0.70, 0.30), (0.12, 0.42, 0.15)
+YELLOW, YELLOW_DARK = (1.0, 0.84, 0.25), (0.80, 0.55, 0.05)
+WHITE, GREY, GREY_DARK = (1.0, 1.0, 1.0), (0.70, 0.72, 0.76), (0.35, 0.37, 0.42)
+BROWN, ORANGE = (0.55, 0.35, 0.18), (0.95, 0.55, 0.15)
+
+
+def question(g, cx, cy, s, colour):
+    g.arc(cx, cy - 1.6 * s, 1.9 * s, -90, 180, 1.3 * s, colour)
+    g.line((cx, cy + 0.3 * s), (cx, cy + 1.0 * s), 1.3 * s, colour)
+    g.disc(cx, cy + 2.6 * s, 0.8 * s, colour)
+
+
+def ball(g, cx, cy, r, colour, dark):
+    g.disc(cx, cy, r, dark)
+    g.disc(cx, cy, r - 1, colour)
+    g.disc(cx - r * 0.3, cy - r * 0.35, r * 0.45, tuple(min(1, c + 0.25) for c in colour))
+
+
+def icon_about():
+    g = Glyph(16, 16)
+    ball(g, 8, 8, 7.5, BLUE, BLUE_DARK)
+    question(g, 8, 7.6, 1.5, WHITE)
+    return g
+
+
+def icon_information():
+    g = Glyph(16, 16)
+    ball(g, 8, 8, 7.5, BLUE, BLUE_DARK)
+    g.disc(8, 4.3, 1.3, WHITE)
+    g.line((8, 7), (8, 12), 2.2, WHITE)
+    g.line((6.5, 12.3), (9.8, 12.3), 1.2, WHITE)
+    return g
+
+
+def icon_helpi():
+    g = Glyph(16, 16)
+    g.rect(1, 1.5, 15, 12, YELLOW_DARK, 3)
+    g.rect(2, 2.5, 14, 11, YELLOW, 2.5)
+    g.poly([(4, 11), (8, 11), (4, 15)], YELLOW_DARK)
+    g.disc(8, 4.8, 1.1, BROWN)
+    g.line((8, 6.8), (8, 9.5), 1.8, BROWN)
+    return g
+
+
+def icon_volume():
+    g = Glyph(16, 16)
+    g.poly([(1.5, 5.5), (4.5, 5.5), (8.5, 2), (8.5, 14), (4.5, 10.5), (1.5, 10.5)], GREY_DARK)
+    g.poly([(2.5, 6.5), (5, 6.5), (7.5, 4.3), (7.5, 11.7), (5, 9.5), (2.5, 9.5)], GREY)
+    g.arc(8.5, 8, 3.2, -50, 50, 1.3, BLUE)
+    g.arc(8.5, 8, 5.8, -50, 50, 1.3, BLUE)
+    return g
+
+
+def icon_properties():
+    g = Glyph(16, 16)
+    g.rect(2, 1, 12, 15, GREY_DARK, 1)
+    g.rect(3, 2, 11, 14, WHITE)
+    for y in (4.5, 7, 9.5):
+        g.line((4.5, y), (9.5, y), 1, BLUE)
+    g.line((14.5, 4.5), (7.5, 11.5), 2.6, ORANGE)
+    g.poly([(6.2, 12.8), (6.8, 10.6), (8.6, 12.2)], BROWN)
+    g.line((14.8, 4.2), (13.9, 5.1), 2.6, RED)
+    return g
+
+
+def icon_edit():
+    g = Glyph(16, 16)
+    g.line((13.5, 2.5), (4.5, 11.5), 3.4, YELLOW_DARK)
+    g.line((13.5, 2.5), (4.5, 11.5), 2.0, YELLOW)
+    g.line((14.3, 1.7), (12.5, 3.5), 3.4, RED)
+    g.poly([(2, 14), (3, 10.3), (5.8, 13)], (0.95, 0.85, 0.70))
+    g.poly([(2, 14), (2.5, 12.2), (3.8, 13.5)], GREY_DARK)
+    return g
+
+
+def icon_export():
+    g = Glyph(16, 16)
+    g.rect(1.5, 1, 10, 15, BROWN, 1)
+    g.rect(2.5, 2, 9, 14, (0.80, 0.60, 0.38))
+    g.disc(7.6, 8.5, 0.8, YELLOW_DARK)
+    g.line((8, 8), (13.5, 8), 2.2, GREEN_DARK)
+    g.poly([(12, 4.5), (15.5, 8), (12, 11.5)], GREEN_DARK)
+    return g
+
+
+def icon_home():
+    g = Glyph(16, 16)
+    g.poly([(8, 1.5), (15, 8), (13, 8), (13, 14.5), (3, 14.5), (3, 8), (1, 8)], RED_DARK)
+    g.rect(4, 8, 12, 14, (0.98, 0.90, 0.72))
+    g.poly([(8, 2.8), (13.3, 7.8), (2.7, 7.8)], RED)
+    g.rect(7, 10, 9.5, 14, BROWN)
+    g.rect(10, 9, 11.6, 10.8, BLUE_LIGHT)
+    return g
+
+
+def icon_delete():
+    g = Glyph(16, 16)
+    g.line((3, 3), (13, 13), 3.6, RED_DARK)
+    g.line((13, 3), (3, 13), 3.6, RED_DARK)
+    g.line((3, 3), (13, 13), 2.2, RED)
+    g.line((13, 3), (3, 13), 2.2, RED)
+    return g
+
+
+def icon_history():
+    g = Glyph(16, 16)
+    ball(g, 8, 8, 7.5, (0.95, 0.95, 0.98), GREY_DARK)
+    for k in range(12):
+        a = math.radians(k * 30)
+        g.disc(8 + 5.6 * math.cos(a), 8 + 5.6 * math.sin(a), 0.45, GREY_DARK)
+    g.line((8, 8), (8, 3.8), 1.4, BLUE_DARK)
+    g.line((8, 8), (11, 9.5), 1.4, BLUE_DARK)
+    g.disc(8, 8, 1, RED)
+    return g
+
+
+def icon_jar():
+    g = Glyph(16, 16)
+    g.rect(3, 4, 13, 15, (0.45, 0.60, 0.75), 2.5)
+    g.rect(4, 5, 12, 14, (0.75, 0.88, 0.98), 2)
+    g.rect(4, 9, 12, 14, (0.95, 0.70, 0.20), 2)
+    g.rect(4.5, 1, 11.5, 4, RED_DARK, 1)
+    g.rect(5, 1.5, 11, 3.5, RED, 0.8)
+    g.line((5.5, 6.5), (5.5, 12), 0.9, WHITE)
+    return g
+
+
+def icon_mail():
+    g = Glyph(16, 16)
+    g.rect(0.5, 3.5, 13, 13, GREY_DARK, 1)
+    g.rect(1.5, 4.5, 12, 12, WHITE)
+    g.line((1.5, 4.8), (6.8, 9), 1.1, GREY_DARK)
+    g.line((12, 4.8), (6.8, 9), 1.1, GREY_DARK)
+    g.line((15.3, 6.5), (9.5, 12.3), 2.6, YELLOW_DARK)
+    g.line((15.3, 6.5), (9.5, 12.3), 1.4, YELLOW)
+    g.poly([(8.2, 14.6), (8.8, 12.0), (10.8, 13.8)], GREY_DARK)
+    return g
+
+
+def face(g, cx, cy, r):
+    g.disc(cx, cy, r, YELLOW_DARK)
+    g.disc(cx, cy, r - 0.9, YELLOW)
+    g.disc(cx - r * 0.3, cy - r * 0.35, r * 0.35, (1.0, 0.94, 0.60))
+
+
+def icon_smiley():
+    g = Glyph(15, 15)
+    face(g, 7.5, 7.5, 7.2)
+    g.disc(5.2, 5.6, 1.0, BROWN)
+    g.disc(9.8, 5.6, 1.0, BROWN)
+    g.arc(7.5, 7.2, 4.0, 200, 340, 1.2, BROWN)
+    return g
+
+
+def icon_roll():
+    g = Glyph(15, 15)
+    face(g, 7.5, 7.5, 7.2)
+    for ex in (5.0, 10.0):
+        g.disc(ex, 6.0, 2.1, WHITE)
+        g.disc(ex + 0.4, 4.9, 0.95, BROWN)
+    g.line((5.2, 11), (9.8, 10.6), 1.1, BROWN)
+    return g
+
+
+def icon_peace():
+    g = Glyph(15, 15)
+    ball(g, 7.5, 7.5, 7.2, GREEN, GREEN_DARK)
+    g.ring(7.5, 7.5, 4.6, 1.3, WHITE)
+    g.line((7.5, 3), (7.5, 12), 1.3, WHITE)
+    g.line((7.5, 7.8), (4.3, 10.8), 1.3, WHITE)
+    g.line((7.5, 7.8), (10.7, 10.8), 1.3, WHITE)
+    return g
+
+
+def icon_roach():
+    g = Glyph(15, 15)
+    for side in (-1, 1):
+        for k, y in enumerate((6.0, 8.5, 11.0)):
+            g.line((7.5, y), (7.5 + side * 6.0, y + (k - 1) * 1.6), 0.9, BROWN)
+        g.line((7.5 + side * 1, 2.5), (7.5 + side * 4.5, 0.3), 0.8, BROWN)
+    g.fill(lambda x, y: math.hypot((x - 7.5) / 3.6, (y - 8.5) / 5.6) - 1, (0.40, 0.22, 0.08))
+    g.fill(lambda x, y: math.hypot((x - 6.5) / 1.3, (y - 6.8) / 2.8) - 1, (0.62, 0.40, 0.20))
+    g.disc(7.5, 3.0, 2.0, (0.30, 0.16, 0.05))
+    return g
+
+
+def icon_web():
+    g = Glyph(15, 15)
+    ball(g, 7.5, 7.5, 7.2, BLUE, BLUE_DARK)
+    g.fill(lambda x, y: math.hypot((x - 5.5) / 2.6, (y - 6) / 3.2) - 1, GREEN)
+    g.fill(lambda x, y: math.hypot((x - 10.5) / 1.8, (y - 10.2) / 2.2) - 1, GREEN)
+    g.ring(7.5, 7.5, 6.6, 0.6, BLUE_LIGHT)
+    g.fill(lambda x, y: abs(math.hypot((x - 7.5) / 3.0, (y - 7.5) / 6.6) - 1) * 3.0 - 0.3, BLUE_LIGHT)
+    g.line((1, 7.5), (14, 7.5), 0.6, BLUE_LIGHT)
+    return g
+
+
+def heart(g, cx, cy, s, colour):
+    g.disc(cx - 2.1 * s, cy - 1.2 * s, 2.4 * s, colour)
+    g.disc(cx + 2.1 * s, cy - 1.2 * s, 2.4 * s, colour)
+    g.poly([(cx - 4.3 * s, cy - 0.3 * s), (cx + 4.3 * s, cy - 0.3 * s), (cx, cy + 4.5 * s)], colour)
+
+
+def icon_love():
+    g = Glyph(23, 16)
+    heart(g, 7.5, 7, 1.35, RED_DARK)
+    heart(g, 7.5, 7, 1.1, RED)
+    heart(g, 16.5, 9.5, 0.95, RED_DARK)
+    heart(g, 16.5, 9.5, 0.75, (0.98, 0.45, 0.55))
+    g.disc(5.3, 4.6, 1.1, (1.0, 0.75, 0.75))
+    return g
+
+
+def write_ico(path, glyphs):
+    entries = []
+    for g in glyphs:
+        size = g.w
+        xor = b""
+        for y in range(size - 1, -1, -1):
+            for x in range(size):
+                r, gg, b = (int(round(clamp(v) * 255)) for v in g.rgb[y][x])
+                xor += struct.pack("<BBBB", b, gg, r, int(round(g.alpha[y][x] * 255)))
+        stride = ((size + 31) // 32) * 4
+        mask = b""
+        for y in range(size - 1, -1, -1):
+            row = bytearray(stride)
+            for x in range(size):
+                if g.alpha[y][x] < 0.5:
+                    row[x // 8] |= 0x80 >> (x % 8)
+            mask += bytes(row)
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        entries.append((size, header + xor + mask))
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    body = b""
+    for size, data in entries:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset + len(body))
+        body += data
+    with open(path, "wb") as f:
+        f.write(out + body)
+
+
+def icon_helpbig(size=32):
+    g = Glyph(size, size)
+    s = size / 32.0
+    ball(g, 16 * s, 16 * s, 15.5 * s, BLUE, BLUE_DARK)
+    question(g, 16 * s, 15 * s, 3.2 * s, WHITE)
+    return g
+
+
+# Letters drawn with strokes, on a 0..1 box (x right, y down), for the about picture.
+LETTERS = {
+    "С": [("arc", 0.5, 0.5, 0.42, 40, 320)],
+    "Л": [("line", 0.12, 1.0, 0.42, 0.0), ("line", 0.42, 0.0, 0.88, 1.0)],
+    "О": [("ring", 0.5, 0.5, 0.42)],
+    "В": [("line", 0.15, 0.0, 0.15, 1.0), ("line", 0.15, 0.0, 0.55, 0.0), ("arc", 0.55, 0.24, 0.24, -90, 90),
+          ("line", 0.15, 0.48, 0.6, 0.48), ("arc", 0.6, 0.74, 0.26, -90, 90), ("line", 0.15, 1.0, 0.6, 1.0)],
+    "К": [("line", 0.15, 0.0, 0.15, 1.0), ("line", 0.15, 0.55, 0.85, 0.0), ("line", 0.35, 0.4, 0.88, 1.0)],
+    "А": [("line", 0.08, 1.0, 0.5, 0.0), ("line", 0.5, 0.0, 0.92, 1.0), ("line", 0.25, 0.62, 0.75, 0.62)],
+}
+
+
+def draw_letter(g, ch, x, y, size, width, colour):
+    for stroke in LETTERS[ch]:
+        kind = stroke[0]
+        if kind == "line":
+            _, ax, ay, bx, by = stroke
+            g.line((x + ax * size, y + ay * size), (x + bx * size, y + by * size), width, colour)
+        elif kind == "ring":
+            _, cx, cy, r = stroke
+            g.fill(lambda px, py, cx=cx, cy=cy, r=r: abs(math.hypot((px - x - cx * size) / 0.8, py - y - cy * size)
+                                                     - r * size) - width / 2, colour)
+        else:
+            _, cx, cy, r, a0, a1 = stroke
+            g.arc(x + cx * size, y + cy * size, r * size, a0, a1, width, colour)
+
+
+def about_picture():
+    g = Glyph(230, 230)
+    g.rect(0, 0, 230, 230, (0.36, 0.36, 0.62), 18)
+    g.rect(3, 3, 227, 227, (0.56, 0.56, 0.84), 16)
+    g.fill(lambda x, y: y - 130 - 10 * math.cos((x - 60) / 40.0), GREEN, (0, 110, 230, 230))
+    g.fill(lambda x, y: y - 138 - 10 * math.cos((x - 60) / 40.0), GREEN_DARK, (0, 110, 230, 230), 0.4)
+    # gallows on the right
+    g.rect(176, 34, 184, 150, WOOD)
+    g.rect(140, 28, 190, 36, WOOD)
+    g.line((178, 62), (160, 36), 5, WOOD)
+    g.rect(168, 146, 192, 154, WOOD_DARK)
+    g.line((150, 36), (150, 62), 2, ROPE)
+    g.ring(150, 68, 6, 2, ROPE)
+    # the title on wooden tiles
+    for row, word in enumerate(("СЛОВО", "ЛОВКА")):
+        for i, ch in enumerate(word):
+            x = 14 + i * 25 + row * 12
+            y = 40 + row * 40
+            g.rect(x, y, x + 23, y + 30, WOOD_DARK, 3)
+            g.rect(x + 1, y + 1, x + 22, y + 28, (0.96, 0.88, 0.70), 2.5)
+            draw_letter(g, ch, x + 5, y + 6, 13, 2.6, (0.25, 0.15, 0.08))
+    # a row of covered cells, one uncovered
+    for i in range(6):
+        x = 28 + i * 28
+        g.rect(x, 176, x + 24, 204, GREY_DARK, 2)
+        g.rect(x + 1, 177, x + 23, 203, WHITE, 1.5)
+    draw_letter(g, "О", 28 + 2 * 28 + 5, 183, 14, 2.6, (0.10, 0.10, 0.14))
+    return g
+
+
+def globe_frames():
+    frames = []
+    for k in range(12):
+        g = Glyph(60, 65)
+        cx, cy, r = 30, 30, 26
+        phase = k / 12.0 * math.pi
+        g.disc(cx, cy, r, BLUE_DARK)
+        g.disc(cx, cy, r - 1.5, BLUE)
+        # continents move round with the turn
+        for lon, lat, rx, ry in ((0.0, -0.3, 0.5, 0.35), (2.0, 0.25, 0.45, 0.5), (4.1, -0.1, 0.35, 0.6)):
+            a = lon + phase * 2
+            if math.cos(a) > -0.2:
+                px = cx + r * 0.9 * math.sin(a)
+                py = cy + r * 0.9 * math.sin(lat)
+                sx = max(1.5, rx * r * max(0.2, math.cos(a)))
+                g.fill(lambda x, y, px=px, py=py, sx=sx, ry=ry: math.hypot((x - px) / sx, (y - py) / (ry * r)) - 1,
+                       GREEN, None, 0.95)
+        for m in range(4):
+            a = phase + m * math.pi / 4
+            w = abs(math.sin(a)) * (r - 1.5)
+            g.fill(lambda x, y, w=w: abs(math.hypot((x - cx) / max(w, 0.6), (y - cy) / (r - 1.5)) - 1) * max(w, 0.6) - 0.35,
+                   BLUE_LIGHT, None, 0.7)
+        for lat in (-0.5, 0.0, 0.5):
+            yy = cy + (r - 1.5) * math.sin(lat)
+            half = (r - 1.5) * math.cos(lat)
+            g.line((cx - half, yy), (cx + half, yy), 0.7, BLUE_LIGHT)
+        g.disc(cx - 9, cy - 10, 6, (0.75, 0.88, 1.0))
+        frames.append(g.frame())
+    return frames
+
+
+def envelope_frames():
+    frames = []
+    for k in range(10):
+        g = Glyph(55, 60)
+        t = k / 10.0
+        dy = -4 * math.sin(t * 2 * math.pi)
+        lid = math.cos(t * 2 * math.pi)  # 1 closed .. -1 open
+        y0 = 20 + dy
+        g.rect(5, y0, 50, y0 + 30, GREY_DARK, 2)
+        g.rect(6, y0 + 1, 49, y0 + 29, (0.99, 0.97, 0.90), 1.5)
+        g.line((6, y0 + 29), (27.5, y0 + 14), 1.1, GREY)
+        g.line((49, y0 + 29), (27.5, y0 + 14), 1.1, GREY)
+        tip = y0 + 1 + 17 * lid
+        g.poly([(6, y0 + 1), (49, y0 + 1), (27.5, tip)], (0.93, 0.88, 0.75) if lid > 0 else (0.85, 0.80, 0.66))
+        g.line((6, y0 + 1), (27.5, tip), 1.1, GREY_DARK)
+        g.line((49, y0 + 1), (27.5, tip), 1.1, GREY_DARK)
+        if lid < 0.3:
+            heart(g, 27.5, y0 - 3 - 10 * (0.3 - lid), 1.2, RED)
+        frames.append(g.frame())
+    return frames
+
+
+def make_pictures():
+    d = os.path.join(ASSETS, "pictures")
+    os.makedirs(d, exist_ok=True)
+    named = {
+        "About16.gif": icon_about, "Volume16.gif": icon_volume, "Properties16.gif": icon_properties,
+        "Export16.gif": icon_export, "Information16.gif": icon_information, "Edit16.gif": icon_edit,
+        "Helpi16.gif": icon_helpi, "Home16.gif": icon_home, "Delete16.gif": icon_delete,
+        "History16.gif": icon_history, "Jar16.gif": icon_jar, "ComposeMail16.gif": icon_mail,
+        "smiley.gif": icon_smiley, "icon_peace.gif": icon_peace, "icon_roach.gif": icon_roach,
+        "webcomponent.gif": icon_web, "icon_roll.gif": icon_roll, "icon_love.gif": icon_love,
+    }
+    for name, make in named.items():
+        g = make()
+        write_gif(os.path.join(d, name), g.w, g.h, [g.frame()])
+    write_ico(os.path.join(d, "helpbig.ico"), [icon_helpbig(16), icon_helpbig(32)])
+    g = about_picture()
+    write_gif(os.path.join(d, "about.gif"), 230, 230, [g.frame()], matte=(0.56, 0.56, 0.84))
+    write_gif(os.path.join(d, "mail_anim.gif"), 55, 60, envelope_frames(), [9] * 10)
+    write_gif(os.path.join(d, "globe_anim.gif"), 60, 65, globe_frames(), [10] * 12)
+
 if __name__ == "__main__":
     os.makedirs(ASSETS, exist_ok=True)
     make_gallows()
@@ -438,3 +986,4 @@ if __name__ == "__main__":
     make_die()
     make_stop()
     make_icon()
+    make_pictures()
