@@ -16,8 +16,30 @@ Application* g_app = nullptr;
 HWND g_centreOver = nullptr;
 HHOOK g_centreHook = nullptr;
 
+constexpr UINT kRestoreMain = WM_APP + 1;
+
 LRESULT CALLBACK appWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    switch (msg) {
+    case WM_WINDOWPOSCHANGING: {
+        // The application window is never shown; being shown means being restored.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+        if (pos->flags & SWP_SHOWWINDOW) {
+            pos->flags &= ~SWP_SHOWWINDOW;
+            PostMessageW(hwnd, kRestoreMain, 0, 0);
+        }
+        break;
+    }
+    case kRestoreMain:
+        if (g_app && g_app->mainWindow()) {
+            SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_MINIMIZE));
+            ShowWindow(g_app->mainWindow(), SW_RESTORE);
+            SetForegroundWindow(g_app->mainWindow());
+        }
+        return 0;
+    default:
+        break;
+    }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -76,6 +98,13 @@ Application& Application::instance()
     return *g_app;
 }
 
+void Application::noteMainWindowMinimized(bool minimized)
+{
+    LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    style = minimized ? (style | WS_MINIMIZE) : (style & ~static_cast<LONG_PTR>(WS_MINIMIZE));
+    SetWindowLongPtrW(window_, GWL_STYLE, style);
+}
+
 int Application::run()
 {
     MSG msg;
@@ -119,14 +148,21 @@ int Application::messageBox(const std::string& text, const std::string& caption,
     case BoxIcon::Error: style |= MB_ICONERROR; break;
     case BoxIcon::Question: style |= MB_ICONQUESTION; break;
     }
-    const HWND owner = (mainWindow_ && IsWindowVisible(mainWindow_)) ? mainWindow_ : window_;
-    g_centreOver = owner == mainWindow_ ? mainWindow_ : nullptr;
+    const bool overMain = mainWindow_ && IsWindowVisible(mainWindow_);
+    g_centreOver = overMain ? mainWindow_ : nullptr;
     if (g_centreOver)
         g_centreHook = SetWindowsHookExW(WH_CBT, centreHookProc, nullptr, GetCurrentThreadId());
-    const int result = MessageBoxW(owner, wide(text).c_str(), wide(caption).c_str(), style);
+    const bool wasEnabled = overMain && IsWindowEnabled(mainWindow_);
+    if (wasEnabled)
+        EnableWindow(mainWindow_, FALSE);
+    const int result = MessageBoxW(window_, wide(text).c_str(), wide(caption).c_str(), style);
     if (g_centreHook) {
         UnhookWindowsHookEx(g_centreHook);
         g_centreHook = nullptr;
+    }
+    if (wasEnabled && IsWindow(mainWindow_)) {
+        EnableWindow(mainWindow_, TRUE);
+        SetActiveWindow(mainWindow_);
     }
     return result;
 }

@@ -28,6 +28,10 @@ public:
     void setMainWindow(HWND window) { mainWindow_ = window; }
     HWND mainWindow() const { return mainWindow_; }
 
+    // The application window stands for the program: minimizing the main window marks it
+    // minimized, and restoring it (as another instance does) restores the main window.
+    void noteMainWindowMinimized(bool minimized);
+
     int run();
     // Orderly end: the main window is closed (and destroyed), which ends the loop.
     void terminate();
@@ -38,6 +42,8 @@ public:
     void handleException(std::exception_ptr error);
 
     // A modal message box centred over the main window; returns IDOK, IDCANCEL, ...
+    // The box is owned by the application window, so it is the application's last active pop-up,
+    // and the main window is disabled while it shows.
     int messageBox(const std::string& text, const std::string& caption, BoxIcon icon, UINT buttons);
 
 private:

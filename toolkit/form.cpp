@@ -42,6 +42,16 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return result;
         }
         break;
+    case WM_COMMAND:
+        if (lp == 0 && HIWORD(wp) == 0 && onMenuCommand) {
+            onMenuCommand(LOWORD(wp));
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        if (Application::instance().mainWindow() == handle() && (wp == SIZE_MINIMIZED || wp == SIZE_RESTORED))
+            Application::instance().noteMainWindowMinimized(wp == SIZE_MINIMIZED);
+        break;
     case WM_CLOSE:
         if (onClose)
             onClose();

@@ -20,6 +20,8 @@ public:
     std::function<void()> onActivate; // each activation by the user or the system
     std::function<void()> onClose;    // before the window is destroyed
     std::function<void()> onDestroy;
+    // Menu commands (WM_COMMAND without a control).
+    std::function<void(UINT)> onMenuCommand;
 
     COLORREF backgroundColour() const override { return colour_; }
 

@@ -16,6 +16,15 @@ void MenuItem::setEnabled(bool enabled)
     EnableMenuItem(menu_, id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+void MenuItem::setGlyph(HBITMAP glyph)
+{
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_BITMAP;
+    info.hbmpItem = glyph;
+    SetMenuItemInfoW(menu_, id_, FALSE, &info);
+}
+
 bool MenuItem::enabled() const
 {
     const UINT state = GetMenuState(menu_, id_, MF_BYCOMMAND);

@@ -16,6 +16,8 @@ public:
     const std::string& name() const { return name_; }
     UINT id() const { return id_; }
     void setEnabled(bool enabled);
+    // A 32-bit premultiplied bitmap shown beside the caption; the menu does not own it.
+    void setGlyph(HBITMAP glyph);
     bool enabled() const;
     std::function<void()> onClick;
 

@@ -45,6 +45,30 @@ void Panel::setCaption(const std::string& markup, COLORREF barColour, bool bold)
     setText(markup);
 }
 
+ToolButton& Panel::addCaptionButton(Symbol symbol, int id)
+{
+    const Bounds b = bounds();
+    captionButton_ = std::make_unique<ToolButton>(this, name() + "CaptionButton", Bounds{b.width - 20, 2, 16, 16}, "", id);
+    captionButton_->setSymbol(symbol);
+    if (symbol == Symbol::Close) {
+        captionButton_->onClick = [this] { setVisible(false); };
+    } else {
+        captionButton_->onClick = [this] {
+            Bounds now = bounds();
+            if (!folded_) {
+                unfoldedHeight_ = now.height;
+                now.height = kCaptionHeight;
+            } else {
+                now.height = unfoldedHeight_;
+            }
+            folded_ = !folded_;
+            captionButton_->setSymbol(folded_ ? Symbol::Unfold : Symbol::Fold);
+            setBounds(now);
+        };
+    }
+    return *captionButton_;
+}
+
 void Panel::setColour(COLORREF colour)
 {
     colour_ = colour;

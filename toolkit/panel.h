@@ -2,6 +2,9 @@
 #pragma once
 
 #include "toolkit/control.h"
+#include "toolkit/tool_button.h"
+
+#include <memory>
 
 namespace tk {
 
@@ -14,6 +17,10 @@ public:
     void setCaption(const std::string& markup, COLORREF barColour, bool bold = false);
     void setColour(COLORREF colour);
     void setBorder(bool sunken);
+    // A button at the right end of the caption bar: a close button hides the panel, a fold
+    // button folds the panel to its caption bar and back.
+    ToolButton& addCaptionButton(Symbol symbol, int id);
+    bool folded() const { return folded_; }
 
     static constexpr int kCaptionHeight = 20;
 
@@ -28,6 +35,9 @@ private:
     bool hasCaption_ = false;
     bool sunken_ = false;
     bool boldCaption_ = false;
+    bool folded_ = false;
+    int unfoldedHeight_ = 0;
+    std::unique_ptr<ToolButton> captionButton_;
     COLORREF barColour_ = RGB(181, 181, 219);
     COLORREF colour_;
 };

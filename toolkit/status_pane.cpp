@@ -1,6 +1,7 @@
 // Status bar panes and their blinking.
 #include "toolkit/status_pane.h"
 
+#include "toolkit/picture.h"
 #include "toolkit/text.h"
 
 namespace tk {
@@ -8,6 +9,7 @@ namespace tk {
 namespace {
 constexpr UINT_PTR kBlinkTimer = 1;
 constexpr int kTextMargin = 4;
+constexpr int kGlyphSpace = 21; // a 16 x 16 glyph and its gaps
 } // namespace
 
 StatusPane::StatusPane(Control* parent, std::string name, const Bounds& bounds, int id) : Control(parent, std::move(name))
@@ -30,6 +32,12 @@ void StatusPane::setBlinking(bool blinking)
     invalidate();
 }
 
+void StatusPane::setGlyph(Picture* glyph)
+{
+    glyph_ = glyph;
+    invalidate();
+}
+
 void StatusPane::paint(HDC dc)
 {
     RECT r;
@@ -41,7 +49,9 @@ void StatusPane::paint(HDC dc)
     const HGDIOBJ old = SelectObject(dc, defaultFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, highlighted_ ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_BTNTEXT));
-    RECT textRect{r.left + kTextMargin, r.top, r.right - 2, r.bottom};
+    if (glyph_)
+        glyph_->draw(dc, r.left + 3, (r.bottom - r.top - glyph_->height()) / 2);
+    RECT textRect{r.left + (glyph_ ? kGlyphSpace : kTextMargin), r.top, r.right - 2, r.bottom};
     DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &textRect,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old);

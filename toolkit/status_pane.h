@@ -6,11 +6,14 @@
 
 namespace tk {
 
+class Picture;
+
 class StatusPane : public Control {
 public:
     StatusPane(Control* parent, std::string name, const Bounds& bounds, int id = 0);
 
     void setBlinking(bool blinking);
+    void setGlyph(Picture* glyph);
     bool blinking() const { return blinking_; }
     // True while a blinking pane shows the highlight colour.
     bool highlighted() const { return highlighted_; }
@@ -23,6 +26,7 @@ protected:
 private:
     void paint(HDC dc);
 
+    Picture* glyph_ = nullptr;
     bool blinking_ = false;
     bool highlighted_ = false;
 };

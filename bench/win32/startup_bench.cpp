@@ -2,6 +2,7 @@
 // included) to the first puzzle shown. Usage: bench_startup [entries] [runs]
 #include "game/win32/main_window.h"
 #include "game/win32/win32_file_system.h"
+#include "toolkit/picture.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
     writeBase(entries);
 
+    tk::GdiplusSession gdiplus;
     tk::Application app(GetModuleHandleW(nullptr), slovo::kApplicationTitle);
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {

@@ -1,10 +1,21 @@
-// Form1: layout of the playing window and the puzzle engine's view over real controls.
+// Form1: layout of the main window, its commands, and the puzzle engine's view over real controls.
 #include "game/win32/main_window.h"
 
 #include "game/win32/control_ids.h"
+#include "toolkit/picture.h"
 #include "toolkit/text.h"
 
 #include <mmsystem.h>
+#include <shellapi.h>
+
+#include <cstring>
+
+#ifndef SLOVO_SITE_URL
+#define SLOVO_SITE_URL "http://www.example.com/slovolovka/"
+#endif
+#ifndef SLOVO_CONTACT_MAIL
+#define SLOVO_CONTACT_MAIL "slovolovka@example.com"
+#endif
 
 namespace slovo {
 
@@ -12,6 +23,7 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kCaptionBar = RGB(181, 181, 219);
+constexpr COLORREF kChoiceCaptionBar = RGB(209, 209, 233);
 constexpr COLORREF kPanelBody = RGB(244, 244, 250);
 
 // Names such as "b17"; GCC 12 warns falsely on literal + std::string (its bug 105329).
@@ -22,28 +34,26 @@ std::string numbered(const char* prefix, int n)
     return name;
 }
 
-enum MenuIds : UINT { kSoundOnItem = 2001, kSoundOffItem = 2002 };
+tk::Picture* picture(const wchar_t* name)
+{
+    return tk::Picture::shared(name);
+}
+
+HBITMAP glyphBitmap(const wchar_t* name)
+{
+    tk::Picture* p = tk::Picture::shared(name);
+    return p ? p->bitmap() : nullptr;
+}
 
 } // namespace
 
-MainWindow::MainWindow(tk::Application& app)
-    : app_(app), puzzle_(base_, *this), form_(L"TForm1", "Form1"),
-      SoundON(soundsMenu_.add(kSoundOnItem, "SoundON", "Включить")),
-      SoundOFF(soundsMenu_.add(kSoundOffItem, "SoundOFF", "Выключить"))
+MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this), form_(L"TForm1", "Form1")
 {
-    // Sound is on at start: the item that would switch it on is closed.
-    SoundON.setEnabled(false);
-    SoundON.onClick = [this] {
-        SoundOFF.setEnabled(true);
-        SoundON.setEnabled(false);
-    };
-    SoundOFF.onClick = [this] {
-        SoundOFF.setEnabled(false);
-        SoundON.setEnabled(true);
-    };
+    // The guard comes first among the non-visual components.
+    abcSingleInstance1 = std::make_unique<TabcSingleInstance>(kApplicationTitle);
 
     form_.createWindow(kApplicationTitle, 516, 274, kWhite);
-    SetWindowLongPtrW(form_.handle(), GWL_EXSTYLE, GetWindowLongPtrW(form_.handle(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
+    SendMessageW(form_.handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(app_.module(), L"MAINICON")));
     app_.setMainWindow(form_.handle());
     createControls();
     form_.onActivate = [this] {
@@ -52,6 +62,13 @@ MainWindow::MainWindow(tk::Application& app)
             FormActivate();
         }
     };
+    form_.onShow = [this] { FormShow(); };
+    form_.onMenuCommand = [this](UINT id) {
+        baseMenu_.dispatch(id) || soundsMenu_.dispatch(id) || hintsMenu_.dispatch(id);
+    };
+
+    // All components exist: a second instance ends here, before anything is prepared.
+    abcSingleInstance1->checkAfterLoading(app_.handle());
 
     // Errors while the window is created are reported and the start goes on.
     try {
@@ -66,6 +83,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::createControls()
 {
     tk::Control* form = &form_;
+    createToolbarAndMenus();
 
     gallowsPanel_ = std::make_unique<tk::Panel>(form, "AdvPanel1", tk::Bounds{4, 32, 133, 217}, ids::kGallowsPanel);
     gallowsPanel_->setColour(kPanelBody);
@@ -75,6 +93,7 @@ void MainWindow::createControls()
     hintPanel_ = std::make_unique<tk::Panel>(form, "AdvPanel2", tk::Bounds{140, 32, 373, 93}, ids::kHintPanel);
     hintPanel_->setColour(kPanelBody);
     hintPanel_->setCaption("<B>Подсказка</B>", kCaptionBar);
+    hintPanel_->addCaptionButton(tk::Symbol::Fold, ids::kHintPanelFold);
     tk::LabelStyle hintStyle;
     hintStyle.face = L"Arial";
     hintStyle.pixelHeight = 13;
@@ -125,13 +144,152 @@ void MainWindow::createControls()
     statusBar_->setColour(GetSysColor(COLOR_BTNFACE));
     const tk::Bounds paneBounds[] = {{0, 0, 105, 20}, {104, 0, 117, 20}, {220, 0, 105, 20}, {324, 0, 117, 20}};
     const char* paneTexts[] = {"Отгадано 0...", "Не отгадано 0...", "Осталось ", "Всего слов "};
+    const wchar_t* paneGlyphs[] = {L"Home16.gif", L"Delete16.gif", L"History16.gif", L"Jar16.gif"};
     for (int p = 1; p <= 4; ++p) {
-        panes_[p] = std::make_unique<tk::StatusPane>(statusBar_.get(), numbered("RzGlyphStatus", p),
-                                                     paneBounds[p - 1], ids::kStatusPane + p);
+        panes_[p] = std::make_unique<tk::StatusPane>(statusBar_.get(), numbered("RzGlyphStatus", p), paneBounds[p - 1],
+                                                     ids::kStatusPane + p);
         panes_[p]->setText(paneTexts[p - 1]);
+        panes_[p]->setGlyph(picture(paneGlyphs[p - 1]));
     }
+    RzClockStatus1 = std::make_unique<tk::StatusClock>(statusBar_.get(), "RzClockStatus1", tk::Bounds{440, 0, 78, 20},
+                                                       ids::kClock);
 
+    createOverlays();
+    addHints();
     setGallowsStage(0);
+}
+
+void MainWindow::createToolbarAndMenus()
+{
+    toolbar_ = std::make_unique<tk::Panel>(&form_, "RzToolbar1", tk::Bounds{0, 0, 516, 29}, ids::kToolbar);
+    toolbar_->setColour(RGB(236, 236, 246));
+    struct Spec {
+        const char* name;
+        const char* caption;
+        int width;
+        const wchar_t* glyph;
+    };
+    const Spec specs[] = {
+        {"RzMenuToolbarButton1", "База", 73, L"History16.gif"},
+        {"RzMenuToolbarButton2", "Звуки", 72, L"Volume16.gif"},
+        {"RzMenuToolbarButton3", "Помощь", 88, L"About16.gif"},
+        {"RzToolbarButton1", "Редактор", 84, L"Properties16.gif"},
+        {"RzToolbarButton2", "О программе", 100, L"Information16.gif"},
+        {"RzToolbarButton3", "Выход", 68, L"Export16.gif"},
+    };
+    int x = 4;
+    for (int i = 0; i < 6; ++i) {
+        toolButtons_[i] = std::make_unique<tk::ToolButton>(toolbar_.get(), specs[i].name, tk::Bounds{x, 3, specs[i].width, 22},
+                                                           specs[i].caption, ids::kToolButton + i + 1);
+        toolButtons_[i]->setGlyph(picture(specs[i].glyph));
+        x += specs[i].width + 4;
+    }
+    toolButtons_[0]->onClick = [this] { dropDown(*toolButtons_[0], baseMenu_); };
+    toolButtons_[1]->onClick = [this] { dropDown(*toolButtons_[1], soundsMenu_); };
+    toolButtons_[2]->onClick = [this] { dropDown(*toolButtons_[2], hintsMenu_); };
+    toolButtons_[3]->onClick = [this] { RzToolbarButton1Click(); };
+    toolButtons_[4]->onClick = [this] { RzToolbarButton2Click(); };
+    toolButtons_[5]->onClick = [this] { RzToolbarButton3Click(); };
+
+    standart_ = &baseMenu_.add(ids::kMenuStandard, "standart", "\"Стандартная\"");
+    updateb_ = &baseMenu_.add(ids::kMenuUpdated, "updateb", "Обновление");
+    SoundON = &soundsMenu_.add(ids::kMenuSoundOn, "SoundON", "Включить");
+    SoundOFF = &soundsMenu_.add(ids::kMenuSoundOff, "SoundOFF", "Выключить");
+    HelpON = &hintsMenu_.add(ids::kMenuHelpOn, "HelpON", "Включить");
+    HelpOFF = &hintsMenu_.add(ids::kMenuHelpOff, "HelpOFF", "Выключить");
+    standart_->setGlyph(glyphBitmap(L"Home16.gif"));
+    updateb_->setGlyph(glyphBitmap(L"webcomponent.gif"));
+    SoundON->setGlyph(glyphBitmap(L"Volume16.gif"));
+    SoundOFF->setGlyph(glyphBitmap(L"Delete16.gif"));
+    HelpON->setGlyph(glyphBitmap(L"Helpi16.gif"));
+    HelpOFF->setGlyph(glyphBitmap(L"Delete16.gif"));
+    standart_->onClick = [this] { standartClick(); };
+    updateb_->onClick = [this] { updatebClick(); };
+    SoundON->onClick = [this] { SoundONClick(); };
+    SoundOFF->onClick = [this] { SoundOFFClick(); };
+    HelpON->onClick = [this] { HelpONClick(); };
+    HelpOFF->onClick = [this] { HelpOFFClick(); };
+    // Sound is on at start: the item that would switch it on is closed.
+    SoundON->setEnabled(false);
+}
+
+void MainWindow::createOverlays()
+{
+    tk::Control* form = &form_;
+
+    AdvPanel4 = std::make_unique<tk::Panel>(form, "AdvPanel4", tk::Bounds{0, 0, 517, 277}, ids::kAboutPanel);
+    AdvPanel4->setColour(kPanelBody);
+    AdvPanel4->setCaption("<B>О программе</B>", kCaptionBar);
+    AdvPanel4->addCaptionButton(tk::Symbol::Close, ids::kAboutClose);
+    aboutPictures_[1] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture1", tk::Bounds{136, 32, 230, 230},
+                                                         picture(L"about.gif"), ids::kAboutPicture + 1);
+    aboutPictures_[2] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture2", tk::Bounds{448, 32, 55, 60},
+                                                         picture(L"mail_anim.gif"), ids::kAboutPicture + 2);
+    aboutPictures_[3] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture3", tk::Bounds{12, 28, 60, 65},
+                                                         picture(L"globe_anim.gif"), ids::kAboutPicture + 3);
+    aboutPictures_[2]->setAnimated(true);
+    aboutPictures_[3]->setAnimated(true);
+    aboutPictures_[1]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };
+    aboutPictures_[3]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };
+    aboutPictures_[2]->onClick = [this] { SendEmail(SLOVO_CONTACT_MAIL, "Игра <<СЛОВОЛОВКА>>"); };
+    AdvPanel4->setVisible(false);
+
+    FormPanel = std::make_unique<tk::Panel>(form, "FormPanel", tk::Bounds{0, 0, 517, 277}, ids::kEditorHost);
+    FormPanel->setVisible(false);
+
+    PanelGroup1 = std::make_unique<tk::Panel>(form, "PanelGroup1", tk::Bounds{0, 0, 516, 274}, ids::kBaseChoice);
+    PanelGroup1->setColour(kPanelBody);
+    PanelGroup1->setCaption("Какой базой слов Вы хотите воспользоваться?", kChoiceCaptionBar, true);
+    Button1 = std::make_unique<tk::RadioButton>(PanelGroup1.get(), "Button1", tk::Bounds{180, 80, 180, 20},
+                                                "Стандартная база слов", ids::kChoiceStandard);
+    Button2 = std::make_unique<tk::RadioButton>(PanelGroup1.get(), "Button2", tk::Bounds{180, 112, 180, 20},
+                                                "Обновление из Интернет", ids::kChoiceUpdated);
+    But1 = std::make_unique<tk::ToolButton>(PanelGroup1.get(), "But1", tk::Bounds{216, 168, 65, 25},
+                                            "<IMG src=\"Properties16.gif\">    ОК", ids::kChoiceOk, tk::ButtonLook::Push);
+    But1->setGlyph(picture(L"Properties16.gif"));
+    But1->setDefault(true);
+    Button1->onClick = [this] { Button1Click(); };
+    Button2->onClick = [this] { Button2Click(); };
+    But1->onClick = [this] { But1Click(); };
+    PanelGroup1->setVisible(false);
+
+    AdvPanel5 = std::make_unique<tk::Panel>(form, "AdvPanel5", tk::Bounds{0, 0, 516, 274}, ids::kStarfieldPanel);
+    AdvPanel5->setColour(RGB(0, 0, 0));
+    AdvPanel5->setVisible(false);
+
+    // From bottom to top: about panel, editor host, base choice, starfield.
+    for (tk::Control* overlay : {AdvPanel4.get(), FormPanel.get(), PanelGroup1.get(), AdvPanel5.get()})
+        overlay->bringToFront();
+}
+
+void MainWindow::addHints()
+{
+    hints_ = std::make_unique<tk::Hints>(form_);
+    hints_->add(*lettersPanel_, "<IMG src=\"Helpi16.gif\" align=\"top\"> Это Ваши друзья, они помогут <BR>      Вам избежать словоловки...");
+    hints_->add(*cellStrip_, "<IMG src=\"smiley.gif\" align=\"top\"> Если буква угадана, <BR>      она появится здесь...");
+    hints_->add(*zagolovok_, "<IMG src=\"Edit16.gif\" align=\"top\"> Это подсказка. Если Вы предпочитаете ею не<BR>       пользоваться - ее можно закрыть...");
+    hints_->add(*image1_, "<IMG src=\"icon_roll.gif\" align=\"top\"> Самое страшное место в <BR>       этой игре - <B>словоловка..</B>");
+    hints_->add(*toolButtons_[0], "<IMG src=\"History16.gif\" align=\"top\"> Выбор базы слов <BR>       для игры...");
+    hints_->add(*toolButtons_[1], "<IMG src=\"Volume16.gif\" align=\"top\"> Вы можете управлять звуковым <BR>       сопровождением программы...");
+    hints_->add(*toolButtons_[2], "<IMG src=\"About16.gif\" align=\"top\"> Всплывающие подсказки <BR>       можно включить или выключить...");
+    hints_->add(*toolButtons_[3], "<IMG src=\"Properties16.gif\" align=\"top\"> С помощью встроенного редактора Вы можете <BR>       <B>изменять</B> базу слов по своему усмотрению...");
+    hints_->add(*toolButtons_[4], "<IMG src=\"Information16.gif\" align=\"top\"> Информация об авторе программы...");
+    hints_->add(*toolButtons_[5], "<IMG src=\"Export16.gif\" align=\"top\"> Закрыть программу...");
+    hints_->add(*panes_[1], "<IMG src=\"Home16.gif\" align=\"top\"> Колличество <BR>    отгаданных слов...");
+    hints_->add(*panes_[2], "<IMG src=\"Delete16.gif\" align=\"top\"> Колличество не<BR>    отгаданных слов");
+    hints_->add(*panes_[3], "<IMG src=\"History16.gif\" align=\"top\"> Остаток слов<BR>         в базе...");
+    hints_->add(*panes_[4], "<IMG src=\"Jar16.gif\" align=\"top\"> Общее колличество<BR>          слов в базе...");
+    const std::string site = "<IMG src=\"Webcomponent.gif\" align=\"top\"> Добро пожаловать на <BR>       вэбсайт автора...";
+    hints_->add(*aboutPictures_[1], site);
+    hints_->add(*aboutPictures_[3], site);
+    hints_->add(*aboutPictures_[2], "<IMG src=\"ComposeMail16.gif\" align=\"top\"> Написать письмо <BR>       автору...");
+}
+
+void MainWindow::dropDown(tk::ToolButton& button, tk::PopupMenu& menu)
+{
+    RECT r;
+    GetWindowRect(button.handle(), &r);
+    TrackPopupMenu(menu.handle(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, r.left, r.bottom, 0, form_.handle(), nullptr);
 }
 
 void MainWindow::show()
@@ -142,14 +300,144 @@ void MainWindow::show()
         SetForegroundWindow(form_.handle());
 }
 
+void MainWindow::setShowHint(bool on)
+{
+    showHint_ = on;
+    hints_->setActive(on);
+}
+
 void MainWindow::FormCreate()
 {
-    baseButtonEnabled_ = prepareStartup(fs_, base_, paths_);
+    if (!prepareStartup(fs_, base_, paths_))
+        toolButtons_[0]->setEnabled(false);
+}
+
+void MainWindow::FormShow()
+{
+    AdvPanel4->setVisible(false);
+    FormPanel->setVisible(false);
+    HelpON->setEnabled(!showHint_);
+    HelpOFF->setEnabled(showHint_);
+    if (fs_.fileExists(paths_.words)) {
+        PanelGroup1->setVisible(true);
+        Button2->setChecked(true);
+        SetFocus(But1->handle());
+    }
 }
 
 void MainWindow::FormActivate()
 {
     puzzle_.start();
+}
+
+void MainWindow::standartClick()
+{
+    base_.BaseKind = 0;
+    updateb_->setEnabled(true);
+    standart_->setEnabled(false);
+    loadForBaseMenu(fs_, base_, paths_.stwords, paths_.sthints);
+    FormActivate();
+}
+
+void MainWindow::updatebClick()
+{
+    base_.BaseKind = 1;
+    updateb_->setEnabled(false);
+    standart_->setEnabled(true);
+    loadForBaseMenu(fs_, base_, paths_.words, paths_.hints);
+    FormActivate();
+}
+
+void MainWindow::SoundONClick()
+{
+    SoundOFF->setEnabled(true);
+    SoundON->setEnabled(false);
+}
+
+void MainWindow::SoundOFFClick()
+{
+    SoundOFF->setEnabled(false);
+    SoundON->setEnabled(true);
+}
+
+void MainWindow::HelpONClick()
+{
+    HelpON->setEnabled(false);
+    HelpOFF->setEnabled(true);
+    setShowHint(true);
+}
+
+void MainWindow::HelpOFFClick()
+{
+    HelpON->setEnabled(true);
+    HelpOFF->setEnabled(false);
+    setShowHint(false);
+}
+
+void MainWindow::RzToolbarButton1Click()
+{
+    for (auto& editor : editors_)
+        editor->release(app_.handle());
+    editors_.push_back(std::make_unique<EditorWindow>(FormPanel.get(), [this] { FormPanel->setVisible(false); }));
+    tk::Panel& window = editors_.back()->window();
+    window.setVisible(true);
+    FormPanel->setVisible(true);
+    SetFocus(window.handle());
+}
+
+void MainWindow::RzToolbarButton2Click()
+{
+    AdvPanel4->setVisible(true);
+}
+
+void MainWindow::RzToolbarButton3Click()
+{
+    app_.terminate();
+}
+
+void MainWindow::Button1Click()
+{
+    Button2->setChecked(false);
+    But1->setEnabled(true);
+}
+
+void MainWindow::Button2Click()
+{
+    Button1->setChecked(false);
+    But1->setEnabled(true);
+}
+
+void MainWindow::But1Click()
+{
+    if (Button1->checked()) {
+        base_.BaseKind = 0;
+        loadForBaseChoice(fs_, base_, paths_.stwords, paths_.sthints);
+        PanelGroup1->setVisible(false);
+        standart_->setEnabled(false);
+        updateb_->setEnabled(true);
+        FormActivate();
+    }
+    if (Button2->checked()) {
+        base_.BaseKind = 1;
+        loadForBaseChoice(fs_, base_, paths_.words, paths_.hints);
+        PanelGroup1->setVisible(false);
+        standart_->setEnabled(true);
+        updateb_->setEnabled(false);
+        FormActivate();
+    }
+}
+
+void MainWindow::SurfTo(const std::string& address)
+{
+    // The address travels in a 256-byte buffer, so at most 255 characters of it count.
+    char buffer[256] = {};
+    std::strncpy(buffer, address.c_str(), sizeof buffer - 1);
+    ShellExecuteW(nullptr, nullptr, tk::wide(buffer).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainWindow::SendEmail(const std::string& address, const std::string& subject)
+{
+    SurfTo("Mailto:" + address + "?Subject=" + subject);
 }
 
 void MainWindow::setHint(const std::string& hint)
@@ -202,7 +490,7 @@ void MainWindow::setPaneBlinking(int pane, bool blinking)
 
 bool MainWindow::soundOn()
 {
-    return !SoundON.enabled();
+    return !SoundON->enabled();
 }
 
 void MainWindow::playSound(Sound sound)

@@ -1,21 +1,30 @@
-// The main window Form1: the game's controls, its lists and the puzzle engine's view.
+// The main window Form1: the game's controls, toolbar, menus, overlays, its lists and the
+// puzzle engine's view.
 #pragma once
 
+#include "editor/win32/editor_window.h"
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
+#include "game/win32/single_instance.h"
 #include "game/win32/win32_file_system.h"
 #include "toolkit/application.h"
 #include "toolkit/button.h"
 #include "toolkit/form.h"
+#include "toolkit/hints.h"
 #include "toolkit/image.h"
 #include "toolkit/label.h"
 #include "toolkit/menu.h"
 #include "toolkit/panel.h"
+#include "toolkit/picture_box.h"
+#include "toolkit/radio_button.h"
+#include "toolkit/status_clock.h"
 #include "toolkit/status_pane.h"
+#include "toolkit/tool_button.h"
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace slovo {
 
@@ -24,20 +33,56 @@ public:
     explicit MainWindow(tk::Application& app);
     ~MainWindow() override;
 
-    // Shows the window; its first activation starts the first puzzle.
+    // Shows the window (FormShow runs); its first activation starts the first puzzle.
     void show();
 
     HWND handle() const { return form_.handle(); }
     WordBase& base() { return base_; }
     Puzzle& puzzle() { return puzzle_; }
 
-    // TForm1.FormCreate: start-up preparation of the word base.
+    // Handlers, named as the window's events.
     void FormCreate();
-    // TForm1.FormActivate: start a new puzzle.
+    void FormShow();
     void FormActivate();
+    void standartClick();
+    void updatebClick();
+    void SoundONClick();
+    void SoundOFFClick();
+    void HelpONClick();
+    void HelpOFFClick();
+    void RzToolbarButton1Click(); // Редактор
+    void RzToolbarButton2Click(); // О программе
+    void RzToolbarButton3Click(); // Выход
+    void Button1Click();
+    void Button2Click();
+    void But1Click();
+    void SurfTo(const std::string& address);
+    void SendEmail(const std::string& address, const std::string& subject);
+
+    // The window's hints switch (ShowHint).
+    bool showHint() const { return showHint_; }
+    void setShowHint(bool on);
+
+    tk::MenuItem& standart() { return *standart_; }
+    tk::MenuItem& updateb() { return *updateb_; }
+    tk::MenuItem& soundOnItem() { return *SoundON; }
+    tk::MenuItem& soundOffItem() { return *SoundOFF; }
+    tk::MenuItem& helpOnItem() { return *HelpON; }
+    tk::MenuItem& helpOffItem() { return *HelpOFF; }
+    tk::ToolButton& baseButton() { return *toolButtons_[0]; }
+    tk::Panel& aboutPanel() { return *AdvPanel4; }
+    tk::Panel& editorHost() { return *FormPanel; }
+    tk::Panel& baseChoicePanel() { return *PanelGroup1; }
+    tk::RadioButton& choiceStandard() { return *Button1; }
+    tk::RadioButton& choiceUpdated() { return *Button2; }
+    size_t editorWindowCount() const { return editors_.size(); }
 
 private:
     void createControls();
+    void createToolbarAndMenus();
+    void createOverlays();
+    void addHints();
+    void dropDown(tk::ToolButton& button, tk::PopupMenu& menu);
 
     // PuzzleView
     void setHint(const std::string& hint) override;
@@ -62,20 +107,33 @@ private:
     WordBase base_;
     Puzzle puzzle_;
     bool activated_ = false;
-    // Whether the "База" button may open the base menu; the toolbar shows it.
-    bool baseButtonEnabled_ = true;
+    bool showHint_ = true;
 
     tk::Form form_;
-    std::unique_ptr<tk::Panel> gallowsPanel_, hintPanel_, cellStrip_, lettersPanel_, statusBar_;
+    // Non-visual components, in their order of creation.
+    std::unique_ptr<TabcSingleInstance> abcSingleInstance1;
+    // (the settings storage, its file back end and the property saver follow here,
+    //  then the idle watcher)
+
+    std::unique_ptr<tk::Panel> toolbar_, gallowsPanel_, hintPanel_, cellStrip_, lettersPanel_, statusBar_;
+    std::array<std::unique_ptr<tk::ToolButton>, 6> toolButtons_;
     std::unique_ptr<tk::Image> image1_;
     std::unique_ptr<tk::Label> zagolovok_;
     std::array<std::unique_ptr<tk::Label>, kCells + 1> labels_, covers_;
     std::array<std::unique_ptr<tk::Button>, kLetterButtons + 1> letterButtons_;
     std::array<std::unique_ptr<tk::StatusPane>, 5> panes_;
+    std::unique_ptr<tk::StatusClock> RzClockStatus1;
 
-    tk::PopupMenu soundsMenu_;
-    tk::MenuItem& SoundON;
-    tk::MenuItem& SoundOFF;
+    std::unique_ptr<tk::Panel> AdvPanel4, FormPanel, PanelGroup1, AdvPanel5;
+    std::array<std::unique_ptr<tk::PictureBox>, 4> aboutPictures_;
+    std::unique_ptr<tk::RadioButton> Button1, Button2;
+    std::unique_ptr<tk::ToolButton> But1;
+    std::vector<std::unique_ptr<EditorWindow>> editors_;
+
+    tk::PopupMenu baseMenu_, soundsMenu_, hintsMenu_;
+    tk::MenuItem *standart_ = nullptr, *updateb_ = nullptr;
+    tk::MenuItem *SoundON = nullptr, *SoundOFF = nullptr, *HelpON = nullptr, *HelpOFF = nullptr;
+    std::unique_ptr<tk::Hints> hints_;
 };
 
 } // namespace slovo

@@ -1,0 +1,51 @@
+// A picture from the program's resources (GIF, or any format GDI+ reads; ICO as an icon), as
+// premultiplied 32-bit frames with their delays, drawn with its transparency.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+class Picture {
+public:
+    ~Picture();
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    // The RCDATA resource of that name; nullptr when it is missing or cannot be decoded.
+    static std::unique_ptr<Picture> fromResource(const std::wstring& name);
+    // A shared picture by resource name, loaded once for the whole run.
+    static Picture* shared(const std::wstring& name);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    size_t frameCount() const { return frames_.size(); }
+    // Delay of a frame in milliseconds (100 when the file gives none).
+    UINT delay(size_t frame) const { return delays_.at(frame); }
+    // A 32-bit premultiplied bitmap of the frame (for menu items).
+    HBITMAP bitmap(size_t frame = 0) const { return frames_.at(frame); }
+
+    void draw(HDC dc, int x, int y, size_t frame = 0, BYTE opacity = 255) const;
+
+private:
+    Picture() = default;
+    int width_ = 0, height_ = 0;
+    std::vector<HBITMAP> frames_;
+    std::vector<UINT> delays_;
+};
+
+// GDI+ for the whole run of the program.
+class GdiplusSession {
+public:
+    GdiplusSession();
+    ~GdiplusSession();
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+} // namespace tk
