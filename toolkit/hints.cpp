@@ -2,29 +2,12 @@
 #include "toolkit/hints.h"
 
 #include "toolkit/application.h"
-#include "toolkit/panel.h"
+#include "toolkit/core/plain_markup.h"
 #include "toolkit/text.h"
 
 #include <commctrl.h>
 
 namespace tk {
-
-std::string plainHint(const std::string& markup)
-{
-    std::string withBreaks;
-    for (size_t i = 0; i < markup.size(); ++i) {
-        if (markup.compare(i, 4, "<BR>") == 0 || markup.compare(i, 4, "<br>") == 0) {
-            withBreaks += "\r\n";
-            i += 3;
-        } else {
-            withBreaks += markup[i];
-        }
-    }
-    std::string plain = stripMarkup(withBreaks);
-    // Lines keep their own indentation but not the blank before the first word.
-    const size_t first = plain.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : plain.substr(first);
-}
 
 Hints::Hints(Control& form)
 {

@@ -24,7 +24,4 @@ private:
     bool active_ = true;
 };
 
-// Plain lines of a markup hint: <BR> breaks the line, other tags are dropped.
-std::string plainHint(const std::string& markup);
-
 } // namespace tk

@@ -1,33 +1,10 @@
 // Panels and their caption bars.
 #include "toolkit/panel.h"
 
+#include "toolkit/core/plain_markup.h"
 #include "toolkit/text.h"
 
 namespace tk {
-
-std::string stripMarkup(const std::string& markup, bool* bold)
-{
-    std::string out;
-    bool inTag = false;
-    std::string tag;
-    for (char c : markup) {
-        if (inTag) {
-            if (c == '>') {
-                inTag = false;
-                if (bold && (tag == "B" || tag == "b"))
-                    *bold = true;
-            } else {
-                tag += c;
-            }
-        } else if (c == '<') {
-            inTag = true;
-            tag.clear();
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 Panel::Panel(Control* parent, std::string name, const Bounds& bounds, int id)
     : Control(parent, std::move(name)), colour_(parent ? parent->backgroundColour() : GetSysColor(COLOR_BTNFACE))

@@ -42,7 +42,4 @@ private:
     COLORREF colour_;
 };
 
-// Text of a markup string with its tags removed, for painting it plainly.
-std::string stripMarkup(const std::string& markup, bool* bold = nullptr);
-
 } // namespace tk

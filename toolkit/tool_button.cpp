@@ -1,7 +1,7 @@
 // Toolkit-drawn buttons.
 #include "toolkit/tool_button.h"
 
-#include "toolkit/panel.h"
+#include "toolkit/core/plain_markup.h"
 #include "toolkit/picture.h"
 #include "toolkit/text.h"
 

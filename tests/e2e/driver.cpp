@@ -131,6 +131,25 @@ void GameProcess::click(int id) const
     PostMessageW(control(id), BM_CLICK, 0, 0);
 }
 
+bool GameProcess::checked(int id) const
+{
+    return SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+HWND GameProcess::focus() const
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+void GameProcess::pressKey(HWND target, WPARAM key) const
+{
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
 MessageBoxInfo GameProcess::waitForMessageBox(std::chrono::milliseconds timeout) const
 {
     MessageBoxInfo info;

@@ -43,6 +43,10 @@ public:
     bool visible(int id) const;
     bool enabled(int id) const;
     void click(int id) const;
+    bool checked(int id) const;
+    // The control that has the keyboard focus in the game's thread, or nullptr.
+    HWND focus() const;
+    void pressKey(HWND target, WPARAM key) const;
 
     // A message box of this process, once one shows.
     MessageBoxInfo waitForMessageBox(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;

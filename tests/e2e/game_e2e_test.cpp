@@ -103,6 +103,11 @@ TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 93");
     EXPECT_EQ(e2e::windowText(game.mainWindow()), kApplicationTitle);
     EXPECT_EQ(game.text(ids::kGallows), "GALLOWS0");
+    EXPECT_FALSE(game.enabled(ids::kToolButton + 1)) << "no words.txt: the base menu is closed";
+    EXPECT_TRUE(game.enabled(ids::kToolButton + 2));
+    EXPECT_FALSE(game.visible(ids::kBaseChoice));
+    EXPECT_FALSE(game.visible(ids::kAboutPanel));
+    EXPECT_EQ(game.text(ids::kToolButton + 5), "О программе");
 
     const std::string word = secretWord(game);
     ASSERT_FALSE(word.empty());
@@ -232,6 +237,157 @@ TEST_F(GameE2E, MissingHintsFileIsReportedWithAFullStop)
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
     PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(game.waitForExit(), 0);
+}
+
+void writeUpdatedBase()
+{
+    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
+    Win32FileSystem fs;
+    fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\n");
+    fs.writeFile(kPaths.hints, "СЕВЕРНОЕ ЖИВОТНОЕ\r\nСНЕЖНАЯ БУРЯ\r\n");
+}
+
+FILETIME lastWrite(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(tk::wide(path).c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+TEST_F(GameE2E, UpdatedBaseIsOfferedAndEnterChoosesIt)
+{
+    writeUpdatedBase();
+    GameProcess game;
+    ASSERT_TRUE(game.launch(gameExe()));
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
+    ASSERT_TRUE(game.sync());
+    EXPECT_TRUE(game.checked(ids::kChoiceUpdated));
+    EXPECT_FALSE(game.checked(ids::kChoiceStandard));
+    EXPECT_EQ(game.focus(), game.control(ids::kChoiceOk));
+    EXPECT_EQ(game.text(ids::kChoiceOk), "<IMG src=\"Properties16.gif\">    ОК");
+    EXPECT_TRUE(game.enabled(ids::kToolButton + 1));
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("base-choice.bmp"));
+
+    game.pressKey(game.focus(), VK_RETURN);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kBaseChoice); }));
+    ASSERT_TRUE(game.sync());
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 2");
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 2");
+    const std::string word = secretWord(game);
+    EXPECT_EQ(word, "ОЛЕНЬ") << "with two entries the first is drawn";
+    EXPECT_EQ(game.text(ids::kHintLabel), "СЕВЕРНОЕ ЖИВОТНОЕ");
+
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(GameE2E, StandardBaseChosenFromThePanel)
+{
+    writeUpdatedBase();
+    GameProcess game;
+    ASSERT_TRUE(game.launch(gameExe()));
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
+    game.click(ids::kChoiceStandard);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.checked(ids::kChoiceStandard) && !game.checked(ids::kChoiceUpdated); }));
+    game.click(ids::kChoiceOk);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kBaseChoice); }));
+    ASSERT_TRUE(game.sync());
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 93");
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(GameE2E, AboutPanelMenusAndExit)
+{
+    GameProcess game;
+    start(game);
+
+    game.click(ids::kToolButton + 5);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kAboutPanel); }));
+    ASSERT_TRUE(game.sync());
+    Sleep(300); // let the animated pictures step
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("about-panel.bmp"));
+    game.click(ids::kAboutClose);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kAboutPanel); }));
+
+    // The sounds menu drops down below its button.
+    game.click(ids::kToolButton + 2);
+    HWND menu = nullptr;
+    ASSERT_TRUE(e2e::waitFor([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); }));
+    RECT button{}, popup{};
+    GetWindowRect(game.control(ids::kToolButton + 2), &button);
+    GetWindowRect(menu, &popup);
+    EXPECT_EQ(popup.left, button.left);
+    EXPECT_EQ(popup.top, button.bottom);
+    RECT shot{};
+    GetWindowRect(game.mainWindow(), &shot);
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("sounds-menu.bmp"));
+    game.pressKey(menu, VK_ESCAPE);
+    ASSERT_TRUE(e2e::waitFor([&] { return !IsWindowVisible(menu) || !IsWindow(menu); }));
+
+    // "Выход" ends the program.
+    game.click(ids::kToolButton + 6);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(GameE2E, SecondInstanceWarnsRestoresTheFirstAndEnds)
+{
+    GameProcess first;
+    start(first);
+    const FILETIME before = lastWrite(kPaths.stwords);
+    ShowWindow(first.mainWindow(), SW_MINIMIZE);
+    ASSERT_TRUE(e2e::waitFor([&] { return IsIconic(first.mainWindow()) != FALSE; }));
+    ASSERT_TRUE(first.sync());
+
+    GameProcess second;
+    ASSERT_TRUE(second.start(gameExe()));
+    const auto warning = second.waitForMessageBox();
+    ASSERT_TRUE(warning.handle) << "no warning from the second instance";
+    EXPECT_EQ(warning.title, kApplicationTitle);
+    EXPECT_EQ(warning.text, "Игра \"СЛОВОЛОВКА\" уже заружена на этом компьютере...");
+    HWND secondsMain = nullptr;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) != nullptr;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == second.id() && IsWindowVisible(w))
+            secondsMain = w;
+    }
+    EXPECT_EQ(secondsMain, nullptr) << "the second instance shows no window of its own";
+    GameProcess::answer(warning, IDOK);
+    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_TRUE(e2e::waitFor([&] { return IsIconic(first.mainWindow()) == FALSE && IsWindowVisible(first.mainWindow()); }))
+        << "the first instance is restored";
+    const FILETIME after = lastWrite(kPaths.stwords);
+    EXPECT_EQ(CompareFileTime(&before, &after), 0) << "no word base file was written";
+
+    PostMessageW(first.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.waitForExit(), 0);
+}
+
+TEST_F(GameE2E, SecondInstanceBringsTheFirstsWinBoxForward)
+{
+    GameProcess first;
+    start(first);
+    const std::string word = secretWord(first);
+    std::set<char> letters(word.begin(), word.end());
+    for (char c : word)
+        if (letters.erase(c))
+            press(first, c);
+    const auto winBox = first.waitForMessageBox();
+    ASSERT_TRUE(winBox.handle);
+
+    GameProcess second;
+    ASSERT_TRUE(second.start(gameExe()));
+    const auto warning = second.waitForMessageBox();
+    ASSERT_TRUE(warning.handle);
+    GameProcess::answer(warning, IDOK);
+    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_TRUE(e2e::waitFor([&] { return GetForegroundWindow() == winBox.handle; }))
+        << "the win box is the first instance's last active pop-up";
+
+    GameProcess::answer(winBox, IDCANCEL);
+    EXPECT_EQ(first.waitForExit(), 0);
 }
 
 } // namespace

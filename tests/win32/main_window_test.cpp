@@ -1,0 +1,259 @@
+// The main window in process, with real windows, menus and files: the commands' effects on the
+// switches, the lists and the panels, which the end-to-end driver cannot read across processes.
+#include "game/win32/main_window.h"
+
+#include "common/error.h"
+#include "game/win32/control_ids.h"
+#include "toolkit/picture.h"
+#include "toolkit/text.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace slovo {
+namespace {
+
+const BasePaths kPaths = BasePaths::fixedWindows();
+
+class AppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        gdiplus = std::make_unique<tk::GdiplusSession>();
+        app = std::make_unique<tk::Application>(GetModuleHandleW(nullptr), kApplicationTitle);
+    }
+    void TearDown() override
+    {
+        app.reset();
+        gdiplus.reset();
+    }
+    std::unique_ptr<tk::GdiplusSession> gdiplus;
+    std::unique_ptr<tk::Application> app;
+};
+AppEnvironment* const g_env = static_cast<AppEnvironment*>(::testing::AddGlobalTestEnvironment(new AppEnvironment));
+
+void pump()
+{
+    for (int round = 0; round < 5; ++round) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT)
+                DispatchMessageW(&msg);
+        Sleep(5);
+    }
+}
+
+void resetData(bool withUpdatedBase)
+{
+    Win32FileSystem fs;
+    for (const auto* p : {&kPaths.stwords, &kPaths.sthints, &kPaths.words, &kPaths.hints})
+        DeleteFileW(tk::wide(*p).c_str());
+    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
+    if (withUpdatedBase) {
+        fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\nЛИНЬ\r\n");
+        fs.writeFile(kPaths.hints, "ЖИВОТНОЕ\r\nБУРЯ\r\nРЫБА\r\n");
+    }
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void open(bool withUpdatedBase)
+    {
+        resetData(withUpdatedBase);
+        window = std::make_unique<MainWindow>(*g_env->app);
+        window->show();
+        pump();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        pump();
+        resetData(false);
+    }
+    HWND child(int id) const
+    {
+        struct Search {
+            int id;
+            HWND found;
+        } s{id, nullptr};
+        EnumChildWindows(
+            window->handle(),
+            [](HWND w, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                if (GetDlgCtrlID(w) == s->id) {
+                    s->found = w;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        return s.found;
+    }
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, FirstStartClosesTheBaseMenuAndSetsTheSwitches)
+{
+    open(false);
+    EXPECT_FALSE(window->baseButton().enabled()) << "no words.txt: the base menu cannot be opened";
+    EXPECT_FALSE(window->baseChoicePanel().visible());
+    EXPECT_TRUE(window->standart().enabled());
+    EXPECT_TRUE(window->updateb().enabled());
+    EXPECT_FALSE(window->soundOnItem().enabled()) << "sound is on";
+    EXPECT_TRUE(window->soundOffItem().enabled());
+    EXPECT_TRUE(window->showHint());
+    EXPECT_FALSE(window->helpOnItem().enabled());
+    EXPECT_TRUE(window->helpOffItem().enabled());
+    EXPECT_FALSE(window->puzzle().currentWord().empty()) << "the first activation starts a puzzle";
+    EXPECT_EQ(window->base().List2.size(), 92u);
+}
+
+TEST_F(MainWindowTest, SoundAndHintSwitchesFlipTheirItems)
+{
+    open(false);
+    window->SoundOFFClick();
+    EXPECT_TRUE(window->soundOnItem().enabled());
+    EXPECT_FALSE(window->soundOffItem().enabled());
+    window->SoundONClick();
+    EXPECT_FALSE(window->soundOnItem().enabled());
+    EXPECT_TRUE(window->soundOffItem().enabled());
+
+    window->HelpOFFClick();
+    EXPECT_FALSE(window->showHint());
+    EXPECT_TRUE(window->helpOnItem().enabled());
+    EXPECT_FALSE(window->helpOffItem().enabled());
+    window->HelpONClick();
+    EXPECT_TRUE(window->showHint());
+    EXPECT_FALSE(window->helpOnItem().enabled());
+
+    // Through the menu commands as the dropped-down menu sends them; a closed item does nothing.
+    SendMessageW(window->handle(), WM_COMMAND, ids::kMenuSoundOff, 0);
+    EXPECT_TRUE(window->soundOnItem().enabled());
+    SendMessageW(window->handle(), WM_COMMAND, ids::kMenuSoundOff, 0);
+    EXPECT_TRUE(window->soundOnItem().enabled());
+    EXPECT_FALSE(window->soundOffItem().enabled());
+}
+
+TEST_F(MainWindowTest, BaseChoicePanelChoosesAndTheBaseMenuSwitches)
+{
+    open(true);
+    ASSERT_TRUE(window->baseChoicePanel().visible());
+    EXPECT_TRUE(window->choiceUpdated().checked());
+    EXPECT_FALSE(window->choiceStandard().checked());
+    EXPECT_EQ(GetFocus(), child(ids::kChoiceOk));
+    EXPECT_TRUE(window->baseButton().enabled());
+
+    window->But1Click();
+    EXPECT_FALSE(window->baseChoicePanel().visible());
+    EXPECT_EQ(window->base().BaseKind, 1);
+    EXPECT_EQ(window->base().List4, (StringList{"ОЛЕНЬ", "ПУРГА", "ЛИНЬ"}));
+    EXPECT_EQ(window->base().List2.size(), 2u);
+    EXPECT_TRUE(window->standart().enabled());
+    EXPECT_FALSE(window->updateb().enabled());
+
+    window->standartClick();
+    EXPECT_EQ(window->base().BaseKind, 0);
+    EXPECT_EQ(window->base().List4.size(), 93u);
+    EXPECT_FALSE(window->standart().enabled());
+    EXPECT_TRUE(window->updateb().enabled());
+
+    window->updatebClick();
+    EXPECT_EQ(window->base().BaseKind, 1);
+    EXPECT_EQ(window->base().List3, (StringList{"ЖИВОТНОЕ", "БУРЯ", "РЫБА"}));
+}
+
+TEST_F(MainWindowTest, StandardChoiceThroughTheRadioButtons)
+{
+    open(true);
+    SendMessageW(child(ids::kChoiceStandard), BM_CLICK, 0, 0);
+    EXPECT_TRUE(window->choiceStandard().checked());
+    EXPECT_FALSE(window->choiceUpdated().checked());
+    window->But1Click();
+    EXPECT_EQ(window->base().BaseKind, 0);
+    EXPECT_EQ(window->base().List4.size(), 93u);
+    EXPECT_FALSE(window->standart().enabled());
+    EXPECT_TRUE(window->updateb().enabled());
+}
+
+TEST_F(MainWindowTest, AFailedBaseMenuLoadLeavesClearedListsAndNoPuzzle)
+{
+    open(true);
+    window->But1Click();
+    const std::string word = window->puzzle().currentWord();
+    DeleteFileW(tk::wide(kPaths.sthints).c_str());
+    try {
+        window->standartClick();
+        FAIL() << "expected an error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + kPaths.sthints);
+    }
+    EXPECT_EQ(window->base().List4.size(), 93u) << "read before the failure";
+    EXPECT_TRUE(window->base().List3.empty());
+    EXPECT_TRUE(window->base().List2.empty());
+    EXPECT_TRUE(window->base().List1.empty());
+    EXPECT_EQ(window->puzzle().currentWord(), word) << "no puzzle was started";
+}
+
+TEST_F(MainWindowTest, PanelsOpenCloseFoldAndStackInOrder)
+{
+    open(false);
+    window->RzToolbarButton2Click();
+    EXPECT_TRUE(window->aboutPanel().visible());
+    SendMessageW(child(ids::kAboutClose), BM_CLICK, 0, 0);
+    EXPECT_FALSE(window->aboutPanel().visible());
+
+    RECT r;
+    GetWindowRect(child(ids::kHintPanel), &r);
+    EXPECT_EQ(r.bottom - r.top, 93);
+    SendMessageW(child(ids::kHintPanelFold), BM_CLICK, 0, 0);
+    GetWindowRect(child(ids::kHintPanel), &r);
+    EXPECT_EQ(r.bottom - r.top, 20) << "folded to its caption bar";
+    SendMessageW(child(ids::kHintPanelFold), BM_CLICK, 0, 0);
+    GetWindowRect(child(ids::kHintPanel), &r);
+    EXPECT_EQ(r.bottom - r.top, 93);
+
+    // Z order among the form's children, from the top.
+    std::vector<int> order;
+    for (HWND w = GetWindow(window->handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(w);
+        if (id == ids::kStarfieldPanel || id == ids::kBaseChoice || id == ids::kEditorHost || id == ids::kAboutPanel)
+            order.push_back(id);
+    }
+    EXPECT_EQ(order, (std::vector<int>{ids::kStarfieldPanel, ids::kBaseChoice, ids::kEditorHost, ids::kAboutPanel}));
+    EXPECT_EQ(GetWindow(window->handle(), GW_CHILD), child(ids::kStarfieldPanel));
+}
+
+TEST_F(MainWindowTest, EachEditorCommandMakesANewEditorAndLetsTheOldOneGo)
+{
+    open(false);
+    window->RzToolbarButton1Click();
+    EXPECT_TRUE(window->editorHost().visible());
+    const HWND first = GetWindow(window->editorHost().handle(), GW_CHILD);
+    ASSERT_TRUE(first);
+    SendMessageW(child(ids::kEditorExit), BM_CLICK, 0, 0);
+    EXPECT_FALSE(window->editorHost().visible()) << "the editor's exit leaves it";
+
+    window->RzToolbarButton1Click();
+    EXPECT_EQ(window->editorWindowCount(), 2u);
+    EXPECT_TRUE(IsWindow(first)) << "the first editor is not destroyed";
+    EXPECT_NE(GetParent(first), window->editorHost().handle()) << "but taken out of the host";
+    EXPECT_FALSE(IsWindowVisible(first));
+    EXPECT_TRUE(window->editorHost().visible());
+}
+
+TEST(SingleInstance, MutexNameCarriesTheTitle)
+{
+    EXPECT_EQ(TabcSingleInstance::mutexName(kApplicationTitle), "TabcSingleInstance in application Игра <<СЛОВОЛОВКА>>.");
+    TabcSingleInstance first("Slovolovka test title");
+    EXPECT_FALSE(first.secondInstance());
+    {
+        TabcSingleInstance second("Slovolovka test title");
+        EXPECT_TRUE(second.secondInstance());
+        TabcSingleInstance other("Another title");
+        EXPECT_FALSE(other.secondInstance()) << "another title does not see it";
+    }
+}
+
+} // namespace
+} // namespace slovo
