@@ -17,6 +17,7 @@ HWND g_centreOver = nullptr;
 HHOOK g_centreHook = nullptr;
 
 constexpr UINT kRestoreMain = WM_APP + 1;
+bool g_clearingMinimized = false;
 
 LRESULT CALLBACK appWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -26,13 +27,13 @@ LRESULT CALLBACK appWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
         if (pos->flags & SWP_SHOWWINDOW) {
             pos->flags &= ~SWP_SHOWWINDOW;
-            PostMessageW(hwnd, kRestoreMain, 0, 0);
+            if (!g_clearingMinimized)
+                PostMessageW(hwnd, kRestoreMain, 0, 0);
         }
         break;
     }
     case kRestoreMain:
         if (g_app && g_app->mainWindow()) {
-            SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_MINIMIZE));
             ShowWindow(g_app->mainWindow(), SW_RESTORE);
             SetForegroundWindow(g_app->mainWindow());
         }
@@ -100,9 +101,16 @@ Application& Application::instance()
 
 void Application::noteMainWindowMinimized(bool minimized)
 {
-    LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
-    style = minimized ? (style | WS_MINIMIZE) : (style & ~static_cast<LONG_PTR>(WS_MINIMIZE));
-    SetWindowLongPtrW(window_, GWL_STYLE, style);
+    if (minimized == (IsIconic(window_) != FALSE))
+        return;
+    if (minimized) {
+        SetWindowLongPtrW(window_, GWL_STYLE, GetWindowLongPtrW(window_, GWL_STYLE) | WS_MINIMIZE);
+        return;
+    }
+    // Some systems keep WS_MINIMIZE against SetWindowLong; a restore that stays hidden clears it.
+    g_clearingMinimized = true;
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    g_clearingMinimized = false;
 }
 
 int Application::run()

@@ -20,10 +20,84 @@ void Form::createWindow(const std::string& caption, int clientWidth, int clientH
 
 void Form::show()
 {
-    ShowWindow(handle(), SW_SHOW);
     if (onShow)
         onShow();
+    const int cmd = pendingState_ == wsMinimized ? SW_SHOWMINIMIZED : pendingState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOW;
+    ShowWindow(handle(), cmd);
     UpdateWindow(handle());
+}
+
+void Form::setShowHint(bool on)
+{
+    showHint_ = on;
+    if (onShowHintChanged)
+        onShowHintChanged(on);
+}
+
+int Form::windowState() const
+{
+    // A window being destroyed is hidden first but keeps its minimized or maximized state.
+    if (IsIconic(handle()))
+        return wsMinimized;
+    if (IsZoomed(handle()))
+        return wsMaximized;
+    return IsWindowVisible(handle()) ? wsNormal : pendingState_;
+}
+
+void Form::setWindowState(int state)
+{
+    if (!IsWindowVisible(handle())) {
+        pendingState_ = state;
+        return;
+    }
+    ShowWindow(handle(), state == wsMinimized ? SW_MINIMIZE : state == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+Persistent* Form::ownedComponent(const std::string& name)
+{
+    for (const auto& [key, component] : owned_)
+        if (enumValueOf({key}, name) == 0)
+            return component;
+    return nullptr;
+}
+
+std::vector<PropInfo>& Form::properties()
+{
+    if (properties_.empty()) {
+        const auto windowRect = [this] {
+            RECT r{};
+            GetWindowRect(handle(), &r);
+            return r;
+        };
+        PropInfo left;
+        left.name = "Left";
+        left.kind = PropKind::Integer;
+        left.getOrdinal = [windowRect] { return int64_t{windowRect().left}; };
+        left.setOrdinal = [this, windowRect](int64_t v) {
+            SetWindowPos(handle(), nullptr, static_cast<int>(v), windowRect().top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        };
+        PropInfo top;
+        top.name = "Top";
+        top.kind = PropKind::Integer;
+        top.getOrdinal = [windowRect] { return int64_t{windowRect().top}; };
+        top.setOrdinal = [this, windowRect](int64_t v) {
+            SetWindowPos(handle(), nullptr, windowRect().left, static_cast<int>(v), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        };
+        PropInfo hint;
+        hint.name = "ShowHint";
+        hint.kind = PropKind::Enumeration;
+        hint.valueNames = {"False", "True"};
+        hint.getOrdinal = [this] { return int64_t{showHint_ ? 1 : 0}; };
+        hint.setOrdinal = [this](int64_t v) { setShowHint(v != 0); };
+        PropInfo state;
+        state.name = "WindowState";
+        state.kind = PropKind::Enumeration;
+        state.valueNames = {"wsNormal", "wsMinimized", "wsMaximized"};
+        state.getOrdinal = [this] { return int64_t{windowState()}; };
+        state.setOrdinal = [this](int64_t v) { setWindowState(static_cast<int>(v)); };
+        properties_ = {left, top, hint, state};
+    }
+    return properties_;
 }
 
 LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -48,9 +122,9 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
-    case WM_SIZE:
-        if (Application::instance().mainWindow() == handle() && (wp == SIZE_MINIMIZED || wp == SIZE_RESTORED))
-            Application::instance().noteMainWindowMinimized(wp == SIZE_MINIMIZED);
+    case WM_WINDOWPOSCHANGED:
+        if (Application::instance().mainWindow() == handle())
+            Application::instance().noteMainWindowMinimized(IsIconic(handle()) != FALSE);
         break;
     case WM_CLOSE:
         if (onClose)

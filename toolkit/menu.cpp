@@ -31,6 +31,20 @@ bool MenuItem::enabled() const
     return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
 }
 
+std::vector<PropInfo>& MenuItem::properties()
+{
+    if (properties_.empty()) {
+        PropInfo p;
+        p.name = "Enabled";
+        p.kind = PropKind::Enumeration;
+        p.valueNames = {"False", "True"};
+        p.getOrdinal = [this] { return int64_t{enabled() ? 1 : 0}; };
+        p.setOrdinal = [this](int64_t v) { setEnabled(v != 0); };
+        properties_.push_back(p);
+    }
+    return properties_;
+}
+
 PopupMenu::PopupMenu() : menu_(CreatePopupMenu()) {}
 
 PopupMenu::~PopupMenu()

@@ -1,6 +1,8 @@
 // Real popup menus and their items; an item's enabled state is the switch state it stands for.
 #pragma once
 
+#include "toolkit/core/properties.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -10,7 +12,8 @@
 
 namespace tk {
 
-class MenuItem {
+// Published property: Enabled.
+class MenuItem : public Persistent {
 public:
     MenuItem(HMENU menu, UINT id, std::string name, const std::string& caption);
     const std::string& name() const { return name_; }
@@ -21,7 +24,11 @@ public:
     bool enabled() const;
     std::function<void()> onClick;
 
+    std::vector<PropInfo>& properties() override;
+    std::string componentName() const override { return name_; }
+
 private:
+    std::vector<PropInfo> properties_;
     HMENU menu_;
     UINT id_;
     std::string name_;

@@ -1,7 +1,7 @@
 // The game's own start, in process: from the main window's creation (start-up preparation
 // included) to the first puzzle shown. Usage: bench_startup [entries] [runs]
 #include "game/win32/main_window.h"
-#include "game/win32/win32_file_system.h"
+#include "common/win32/win32_file_system.h"
 #include "toolkit/picture.h"
 
 #include <algorithm>

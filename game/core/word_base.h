@@ -2,7 +2,7 @@
 // refill, save and import it.
 #pragma once
 
-#include "game/core/file_system.h"
+#include "common/file_system.h"
 #include "game/core/word_file.h"
 
 #include <array>

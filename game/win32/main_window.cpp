@@ -26,7 +26,7 @@ constexpr COLORREF kCaptionBar = RGB(181, 181, 219);
 constexpr COLORREF kChoiceCaptionBar = RGB(209, 209, 233);
 constexpr COLORREF kPanelBody = RGB(244, 244, 250);
 
-// Names such as "b17"; GCC 12 warns falsely on literal + std::string (its bug 105329).
+// Names such as "b17".
 std::string numbered(const char* prefix, int n)
 {
     std::string name(prefix);
@@ -49,9 +49,6 @@ HBITMAP glyphBitmap(const wchar_t* name)
 
 MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this), form_(L"TForm1", "Form1")
 {
-    // The guard comes first among the non-visual components.
-    abcSingleInstance1 = std::make_unique<TabcSingleInstance>(kApplicationTitle);
-
     form_.createWindow(kApplicationTitle, 516, 274, kWhite);
     SendMessageW(form_.handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(app_.module(), L"MAINICON")));
     app_.setMainWindow(form_.handle());
@@ -66,9 +63,47 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
     form_.onMenuCommand = [this](UINT id) {
         baseMenu_.dispatch(id) || soundsMenu_.dispatch(id) || hintsMenu_.dispatch(id);
     };
+    form_.onShowHintChanged = [this](bool on) { hints_->setActive(on); };
+    for (tk::MenuItem* item : {standart_, updateb_, SoundON, SoundOFF, HelpON, HelpOFF})
+        form_.own(item->name(), item);
 
-    // All components exist: a second instance ends here, before anything is prepared.
+    // The non-visual components, in design order: the guard first.
+    abcSingleInstance1 = std::make_unique<TabcSingleInstance>(kApplicationTitle);
+
+    rsStorage1 = std::make_unique<rs::TrsStorage>(537114806);
+    rsStorage1->value().setFormatSettings(rs::localeFormatSettings());
+    rsStorage1->OnDestroyError = [this](std::exception_ptr e) { app_.handleException(e); };
+    rsStorage1->beginLoading();
+    rsStorage1->setActive(true);
+    for (const char* key : {"\\Form1.rsPropSaver1\\Left", "\\Form1.rsPropSaver1\\ShowHint",
+                            "\\Form1.rsPropSaver1\\SoundOFF.Enabled", "\\Form1.rsPropSaver1\\SoundON.Enabled",
+                            "\\Form1.rsPropSaver1\\Top", "\\Form1.rsPropSaver1\\WindowState"})
+        rsStorage1->addEncryptKey(key);
+
+    rsBinData1 = std::make_unique<rs::TrsBinData>(fs_, rs::platformDirs());
+    rsBinData1->FileName = "data\\";
+    rsBinData1->fileDir = rs::FileDir::fdWindows;
+    rsBinData1->doAutoName = true;
+    rsBinData1->doAutoCreateDir = true;
+    rsStorage1->setStorageData(rsBinData1.get());
+
+    saverOwner_ = std::make_unique<rs::FormSaverOwner>(form_);
+    rsPropSaver1 = std::make_unique<rs::TrsPropSaver>(*saverOwner_, [this](std::exception_ptr e) { app_.handleException(e); });
+    rsPropSaver1->Storage = rsStorage1.get();
+    rsPropSaver1->RootSection = "Form1.rsPropSaver1";
+    rsPropSaver1->Properties = {"Left,\"\",\"\",EPDC",        "Top,\"\",\"\",EPDC",
+                                "ShowHint,\"\",\"\",EPDC",    "WindowState,\"\",\"\",EPDC",
+                                "SoundOFF.Enabled,\"\",\"\",EPDC", "SoundON.Enabled,\"\",\"\",EPDC"};
+    rsPropSaver1->setWhenLoad(rs::WhenLoad::wlOnShow);
+    rsPropSaver1->setWhenSave(rs::WhenSave::wsOnDestroy);
+
+    // All components exist: a second instance ends here, before anything is read or prepared.
     abcSingleInstance1->checkAfterLoading(app_.handle());
+    try {
+        rsStorage1->endLoading();
+    } catch (...) {
+        app_.handleException(std::current_exception());
+    }
 
     // Errors while the window is created are reported and the start goes on.
     try {
@@ -295,15 +330,12 @@ void MainWindow::dropDown(tk::ToolButton& button, tk::PopupMenu& menu)
 void MainWindow::show()
 {
     form_.show();
+    if (focusAfterShow_)
+        SetFocus(focusAfterShow_);
+    focusAfterShow_ = nullptr;
     // Without a window manager the system may not activate a newly shown window by itself.
     if (!activated_)
         SetForegroundWindow(form_.handle());
-}
-
-void MainWindow::setShowHint(bool on)
-{
-    showHint_ = on;
-    hints_->setActive(on);
 }
 
 void MainWindow::FormCreate()
@@ -316,12 +348,13 @@ void MainWindow::FormShow()
 {
     AdvPanel4->setVisible(false);
     FormPanel->setVisible(false);
-    HelpON->setEnabled(!showHint_);
-    HelpOFF->setEnabled(showHint_);
+    HelpON->setEnabled(!showHint());
+    HelpOFF->setEnabled(showHint());
     if (fs_.fileExists(paths_.words)) {
         PanelGroup1->setVisible(true);
         Button2->setChecked(true);
-        SetFocus(But1->handle());
+        // The window is not on screen yet: the focus moves once it is.
+        focusAfterShow_ = But1->handle();
     }
 }
 

@@ -7,7 +7,11 @@
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
 #include "game/win32/single_instance.h"
-#include "game/win32/win32_file_system.h"
+#include "settings/core/prop_saver.h"
+#include "settings/core/storage.h"
+#include "settings/core/storage_data.h"
+#include "settings/win32/form_saver_owner.h"
+#include "common/win32/win32_file_system.h"
 #include "toolkit/application.h"
 #include "toolkit/button.h"
 #include "toolkit/form.h"
@@ -60,8 +64,11 @@ public:
     void SendEmail(const std::string& address, const std::string& subject);
 
     // The window's hints switch (ShowHint).
-    bool showHint() const { return showHint_; }
-    void setShowHint(bool on);
+    bool showHint() const { return form_.showHint(); }
+    void setShowHint(bool on) { form_.setShowHint(on); }
+    tk::Form& form() { return form_; }
+    rs::TrsStorage& storage() { return *rsStorage1; }
+    rs::TrsBinData& settingsFile() { return *rsBinData1; }
 
     tk::MenuItem& standart() { return *standart_; }
     tk::MenuItem& updateb() { return *updateb_; }
@@ -107,13 +114,16 @@ private:
     WordBase base_;
     Puzzle puzzle_;
     bool activated_ = false;
-    bool showHint_ = true;
+    HWND focusAfterShow_ = nullptr;
 
     tk::Form form_;
     // Non-visual components, in their order of creation.
     std::unique_ptr<TabcSingleInstance> abcSingleInstance1;
-    // (the settings storage, its file back end and the property saver follow here,
-    //  then the idle watcher)
+    std::unique_ptr<rs::TrsStorage> rsStorage1;
+    std::unique_ptr<rs::TrsBinData> rsBinData1;
+    std::unique_ptr<rs::FormSaverOwner> saverOwner_;
+    std::unique_ptr<rs::TrsPropSaver> rsPropSaver1;
+    // (the idle watcher follows here)
 
     std::unique_ptr<tk::Panel> toolbar_, gallowsPanel_, hintPanel_, cellStrip_, lettersPanel_, statusBar_;
     std::array<std::unique_ptr<tk::ToolButton>, 6> toolButtons_;

@@ -7,12 +7,16 @@
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
 #include "game/win32/control_ids.h"
-#include "game/win32/win32_file_system.h"
+#include "settings/core/rs02_format.h"
+#include "settings/core/value_crypt.h"
+#include "common/win32/win32_file_system.h"
 #include "toolkit/text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 
 namespace {
@@ -21,6 +25,13 @@ using namespace slovo;
 using e2e::GameProcess;
 
 const BasePaths kPaths = BasePaths::fixedWindows();
+
+std::string settingsPath()
+{
+    wchar_t dir[MAX_PATH];
+    GetWindowsDirectoryW(dir, MAX_PATH);
+    return tk::narrow(dir) + "\\data\\Slovolovka.bin";
+}
 
 std::wstring gameExe()
 {
@@ -32,6 +43,7 @@ void removeDataDirectory()
 {
     for (const auto* p : {&kPaths.stwords, &kPaths.sthints, &kPaths.words, &kPaths.hints, &kPaths.download})
         DeleteFileW(tk::wide(*p).c_str());
+    DeleteFileW(tk::wide(settingsPath()).c_str());
     RemoveDirectoryW(tk::wide(kPaths.directory).c_str());
     // A plain file in the directory's place, left by an earlier case.
     DeleteFileW(tk::wide(kPaths.directory).c_str());
@@ -214,6 +226,11 @@ TEST_F(GameE2E, DirectoryThatCannotBeCreatedIsReportedAndTheGameStillPlays)
     ASSERT_TRUE(game.waitForMainWindow());
     ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 93"; }));
     PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    // Nor can the settings be kept there: said at the end, and the program still ends normally.
+    const auto saveBox = game.waitForMessageBox();
+    ASSERT_TRUE(saveBox.handle);
+    EXPECT_EQ(saveBox.text, "Cannot create file " + settingsPath() + ".");
+    GameProcess::answer(saveBox, IDOK);
     EXPECT_EQ(game.waitForExit(), 0);
     DeleteFileW(tk::wide(kPaths.directory).c_str());
 }
@@ -388,6 +405,138 @@ TEST_F(GameE2E, SecondInstanceBringsTheFirstsWinBoxForward)
 
     GameProcess::answer(winBox, IDCANCEL);
     EXPECT_EQ(first.waitForExit(), 0);
+}
+
+// The keys of the settings file, decrypted with the game's key, by name.
+std::map<std::string, rs::StorageValue> settingsKeys(rs::Rs02Tables* tablesOut = nullptr)
+{
+    rs::Rs02Tables t = rs::readRs02(fileBytes(settingsPath()));
+    std::map<std::string, rs::StorageValue> keys;
+    for (auto k : t.keys) {
+        if (k.name != "FormPlacement")
+            rs::decryptValue(k.value, 537114806);
+        keys[k.name] = k.value;
+    }
+    if (tablesOut)
+        *tablesOut = std::move(t);
+    return keys;
+}
+
+void closeGame(GameProcess& game)
+{
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(GameE2E, SettingsAreWrittenAtExitAndRestoredAtTheNextStart)
+{
+    {
+        GameProcess game;
+        start(game);
+        closeGame(game);
+    }
+    rs::Rs02Tables tables;
+    auto keys = settingsKeys(&tables);
+    EXPECT_TRUE(tables.complete);
+    ASSERT_EQ(tables.sections.size(), 1u);
+    EXPECT_EQ(tables.sections[0].name, "Form1.rsPropSaver1");
+    EXPECT_EQ(tables.sections[0].id, 1u);
+    EXPECT_EQ(tables.sections[0].parent, 0u);
+    std::vector<std::string> names;
+    for (const auto& k : tables.keys)
+        names.push_back(k.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"FormPlacement", "Left", "ShowHint", "SoundOFF.Enabled", "SoundON.Enabled",
+                                               "Top", "WindowState"}));
+    for (size_t i = 1; i < tables.keys.size(); ++i)
+        EXPECT_EQ(tables.keys[i].value.type, rs::vtString) << "stored encrypted: " << tables.keys[i].name;
+    EXPECT_EQ(keys["Left"].type, rs::vtInteger);
+    EXPECT_EQ(keys["ShowHint"].bytes, "True");
+    EXPECT_EQ(keys["SoundOFF.Enabled"].bytes, "True");
+    EXPECT_EQ(keys["SoundON.Enabled"].bytes, "False");
+    EXPECT_EQ(keys["WindowState"].bytes, "wsNormal");
+    EXPECT_EQ(std::count(keys["FormPlacement"].bytes.begin(), keys["FormPlacement"].bytes.end(), ','), 9);
+
+    {
+        GameProcess game;
+        start(game);
+        SetWindowPos(game.mainWindow(), nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PostMessageW(game.mainWindow(), WM_COMMAND, ids::kMenuSoundOff, 0);
+        PostMessageW(game.mainWindow(), WM_COMMAND, ids::kMenuHelpOff, 0);
+        ASSERT_TRUE(game.sync());
+        closeGame(game);
+    }
+    keys = settingsKeys();
+    rs::TrsKeyValueWrapper w;
+    w.setCurrent(&keys["Left"]);
+    EXPECT_EQ(w.AsInteger(), 123);
+    w.setCurrent(&keys["Top"]);
+    EXPECT_EQ(w.AsInteger(), 77);
+    EXPECT_EQ(keys["SoundOFF.Enabled"].bytes, "False");
+    EXPECT_EQ(keys["SoundON.Enabled"].bytes, "True");
+    EXPECT_EQ(keys["ShowHint"].bytes, "False");
+
+    {
+        // Restored, and so saved again unchanged.
+        GameProcess game;
+        start(game);
+        RECT r{};
+        GetWindowRect(game.mainWindow(), &r);
+        EXPECT_EQ(r.left, 123);
+        EXPECT_EQ(r.top, 77);
+        e2e::screenshot(game.mainWindow(), e2e::artifactPath("restored.bmp"));
+        closeGame(game);
+    }
+    keys = settingsKeys();
+    EXPECT_EQ(keys["SoundON.Enabled"].bytes, "True");
+    EXPECT_EQ(keys["ShowHint"].bytes, "False");
+}
+
+TEST_F(GameE2E, MinimizedAndMaximizedWindowsComeBackSo)
+{
+    {
+        GameProcess game;
+        start(game);
+        ShowWindow(game.mainWindow(), SW_MINIMIZE);
+        ASSERT_TRUE(e2e::waitFor([&] { return IsIconic(game.mainWindow()) != FALSE; }));
+        ASSERT_TRUE(game.sync());
+        closeGame(game);
+    }
+    EXPECT_EQ(settingsKeys()["WindowState"].bytes, "wsMinimized");
+    {
+        GameProcess game;
+        ASSERT_TRUE(game.start(gameExe()));
+        HWND main = nullptr;
+        ASSERT_TRUE(e2e::waitFor([&] { return (main = FindWindowW(L"TForm1", tk::wide(kApplicationTitle).c_str())) != nullptr && IsWindowVisible(main); }));
+        EXPECT_TRUE(e2e::waitFor([&] { return IsIconic(main) != FALSE; })) << "comes back minimized";
+        ShowWindow(main, SW_MAXIMIZE);
+        ASSERT_TRUE(e2e::waitFor([&] { return IsZoomed(main) != FALSE; }));
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(game.waitForExit(), 0);
+    }
+    EXPECT_EQ(settingsKeys()["WindowState"].bytes, "wsMaximized");
+    const std::string placement = settingsKeys()["FormPlacement"].bytes;
+    EXPECT_EQ(placement.substr(placement.find(',') + 1, 2), "3,") << "SW_SHOWMAXIMIZED: " << placement;
+    {
+        GameProcess game;
+        start(game);
+        EXPECT_TRUE(e2e::waitFor([&] { return IsZoomed(game.mainWindow()) != FALSE; })) << "comes back maximized";
+        closeGame(game);
+    }
+}
+
+TEST_F(GameE2E, ACorruptSettingsFileStillLetsTheGameStart)
+{
+    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
+    Win32FileSystem fs;
+    fs.writeFile(settingsPath(), std::string("RS02\xFF\xFF\xFF\xFF\x01\x00\x00garbage", 18));
+    GameProcess game;
+    start(game);
+    EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
+    closeGame(game);
+    rs::Rs02Tables tables;
+    const auto keys = settingsKeys(&tables);
+    EXPECT_TRUE(tables.complete) << "the next save writes a clean file";
+    EXPECT_EQ(keys.size(), 7u);
 }
 
 } // namespace

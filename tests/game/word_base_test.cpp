@@ -2,7 +2,7 @@
 #include "game/core/word_base.h"
 
 #include "common/error.h"
-#include "game/core/std_file_system.h"
+#include "common/std_file_system.h"
 #include "tests/game/test_util.h"
 
 #include <gtest/gtest.h>

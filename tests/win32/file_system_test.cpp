@@ -1,6 +1,6 @@
 // Win32 file access on the real C:\Windows\data of the test prefix: directory creation, share
 // modes, atomic replacement and Cyrillic names.
-#include "game/win32/win32_file_system.h"
+#include "common/win32/win32_file_system.h"
 
 #include "common/error.h"
 #include "game/core/word_base.h"

@@ -67,9 +67,18 @@ protected:
     }
     void TearDown() override
     {
+        if (window)
+            DestroyWindow(window->handle());
         window.reset();
         pump();
         resetData(false);
+        DeleteFileW(tk::wide(settingsFile()).c_str());
+    }
+    static std::string settingsFile()
+    {
+        wchar_t dir[MAX_PATH];
+        GetWindowsDirectoryW(dir, MAX_PATH);
+        return tk::narrow(dir) + "\\data\\win_main_window_test.bin";
     }
     HWND child(int id) const
     {
@@ -240,6 +249,30 @@ TEST_F(MainWindowTest, EachEditorCommandMakesANewEditorAndLetsTheOldOneGo)
     EXPECT_NE(GetParent(first), window->editorHost().handle()) << "but taken out of the host";
     EXPECT_FALSE(IsWindowVisible(first));
     EXPECT_TRUE(window->editorHost().visible());
+}
+
+TEST_F(MainWindowTest, SwitchesComeBackFromTheSettingsFile)
+{
+    open(false);
+    EXPECT_EQ(window->settingsFile().GetFileName(), settingsFile());
+    window->SoundOFFClick();
+    window->HelpOFFClick();
+    DestroyWindow(window->handle()); // the saver keeps the properties
+    window.reset();                  // and the file is written once, now
+    pump();
+    Win32FileSystem fs;
+    ASSERT_TRUE(fs.fileExists(settingsFile()));
+
+    window = std::make_unique<MainWindow>(*g_env->app);
+    window->show();
+    pump();
+    EXPECT_TRUE(window->soundOnItem().enabled()) << "sound stays off";
+    EXPECT_FALSE(window->soundOffItem().enabled());
+    EXPECT_FALSE(window->showHint());
+    EXPECT_TRUE(window->helpOnItem().enabled()) << "FormShow sees the restored hints switch";
+    EXPECT_FALSE(window->helpOffItem().enabled());
+    ASSERT_GE(window->storage().FindKey("\\Form1.rsPropSaver1\\Left", false), 0);
+    EXPECT_EQ(window->storage().value().current()->type, rs::vtInteger) << "decrypted on loading";
 }
 
 TEST(SingleInstance, MutexNameCarriesTheTitle)

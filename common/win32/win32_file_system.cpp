@@ -1,5 +1,5 @@
 // Win32 file access for the word base files.
-#include "game/win32/win32_file_system.h"
+#include "common/win32/win32_file_system.h"
 
 #include "common/error.h"
 #include "toolkit/text.h"

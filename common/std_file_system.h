@@ -1,11 +1,11 @@
-// FileSystem over Win32: reads shut other writers out, writes replace the file atomically.
+// FileSystem over the C++ standard library, for native builds and tests.
 #pragma once
 
-#include "game/core/file_system.h"
+#include "common/file_system.h"
 
 namespace slovo {
 
-class Win32FileSystem : public FileSystem {
+class StdFileSystem : public FileSystem {
 public:
     bool directoryExists(const std::string& path) override;
     bool createDirectory(const std::string& path) override;

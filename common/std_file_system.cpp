@@ -1,5 +1,5 @@
 // Standard-library file access; writes go through a temporary file renamed over the target.
-#include "game/core/std_file_system.h"
+#include "common/std_file_system.h"
 
 #include "common/error.h"
 

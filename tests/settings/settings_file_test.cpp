@@ -1,0 +1,296 @@
+// Value encryption, the "RS02" format, and the storage's load and save around a back end.
+#include "settings/core/rs02_format.h"
+#include "settings/core/storage.h"
+#include "settings/core/storage_data.h"
+#include "settings/core/value_crypt.h"
+
+#include "common/std_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace rs {
+namespace {
+
+constexpr uint32_t kGameKey = 537114806;
+
+TEST(Base64, UnpaddedStandardAlphabet)
+{
+    const struct {
+        std::string bytes, text;
+    } cases[] = {{"", ""}, {"f", "Zg"}, {"fo", "Zm8"}, {"foo", "Zm9v"}, {"foob", "Zm9vYg"}, {std::string("\xFF\xFE", 2), "//4"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(base64Encode(c.bytes), c.text);
+        EXPECT_EQ(base64Decode(c.text), c.bytes);
+    }
+    for (const char* bad : {"Zg==", "Zm 9v", "Z", "Zm9vY", "Zm\r\n", "Ж"})
+        EXPECT_FALSE(base64Decode(bad).has_value()) << bad;
+}
+
+TEST(ValueCrypt, RoundTripsEveryTypeWithTheStatedLengths)
+{
+    TrsKeyValueWrapper w;
+    StorageValue v;
+    w.setCurrent(&v);
+    w.SetInteger(-123);
+    std::string text = encryptValue(v, kGameKey);
+    EXPECT_EQ(text.size(), 14u) << "an integer encodes 10 bytes";
+    StorageValue back;
+    back.type = vtString;
+    back.bytes = text;
+    decryptValue(back, kGameKey);
+    EXPECT_EQ(back.type, vtInteger);
+    w.setCurrent(&back);
+    EXPECT_EQ(w.AsInteger(), -123);
+
+    for (const std::string plain : {"True", "wsNormal", "", "x"}) {
+        StorageValue s;
+        s.type = vtString;
+        s.bytes = plain;
+        text = encryptValue(s, kGameKey);
+        const size_t m = 2 + plain.size();
+        EXPECT_EQ(text.size(), 4 * (m / 3) + (m % 3 ? m % 3 + 1 : 0)) << plain;
+        s.bytes = text;
+        decryptValue(s, kGameKey);
+        EXPECT_EQ(s.type, vtString);
+        EXPECT_EQ(s.bytes, plain);
+    }
+
+    // The first bytes XOR the key in little-endian order: type 3 = 03 00 under B6 C6 03 20.
+    StorageValue i;
+    i.type = vtInteger;
+    const std::string raw = *base64Decode(encryptValue(i, kGameKey));
+    EXPECT_EQ(static_cast<uint8_t>(raw[0]), 0x03 ^ (kGameKey & 0xFF));
+    EXPECT_EQ(static_cast<uint8_t>(raw[1]), (kGameKey >> 8) & 0xFF);
+
+    // A text that is no base64, or decodes to a type of 10 or more, stays.
+    StorageValue keep;
+    keep.type = vtString;
+    keep.bytes = "not base64!";
+    decryptValue(keep, kGameKey);
+    EXPECT_EQ(keep.bytes, "not base64!");
+    StorageValue other;
+    other.type = vtString;
+    other.bytes = "True"; // valid base64: decodes to whatever its bytes give
+    decryptValue(other, kGameKey);
+    EXPECT_TRUE(other.type >= 10 ? other.bytes == "True" : true);
+}
+
+TEST(Rs02, WritesAndReadsBackTheSameTables)
+{
+    TrsStorage s;
+    s.setRootSection("Form1.rsPropSaver1");
+    s.WriteString("FormPlacement", "0,1,-1,-1,-1,-1,10,20,536,323");
+    s.FindKey("Left", true);
+    s.value().SetInteger(120);
+    s.FindKey("Rate", true);
+    s.value().SetFloat(0.75);
+    s.FindKey("Big", true);
+    s.value().SetInt64(-5000000000LL);
+    s.FindKey("\\Top\\Data", true);
+    s.value().SetBinary(std::string("\0\1\2", 3));
+    const std::string bytes = writeRs02(s.sections(), s.keys());
+    EXPECT_EQ(bytes.substr(0, 4), "RS02");
+
+    Rs02Tables t = readRs02(bytes);
+    EXPECT_TRUE(t.complete);
+    TrsStorage r;
+    r.assignTables(std::move(t.sections), std::move(t.keys));
+    EXPECT_EQ(r.idCounter(), 2u);
+    EXPECT_EQ(r.ReadString("\\Form1.rsPropSaver1\\FormPlacement", ""), "0,1,-1,-1,-1,-1,10,20,536,323");
+    ASSERT_GE(r.FindKey("\\Form1.rsPropSaver1\\Left", false), 0);
+    EXPECT_EQ(r.value().current()->type, vtInteger);
+    EXPECT_EQ(r.value().AsInteger(), 120);
+    r.FindKey("\\Form1.rsPropSaver1\\Rate", false);
+    EXPECT_DOUBLE_EQ(r.value().AsFloat(), 0.75);
+    r.FindKey("\\Form1.rsPropSaver1\\Big", false);
+    EXPECT_EQ(r.value().AsInt64(), -5000000000LL);
+    r.FindKey("\\Top\\Data", false);
+    EXPECT_EQ(r.value().current()->bytes, std::string("\0\1\2", 3));
+    EXPECT_EQ(writeRs02(r.sections(), r.keys()), bytes);
+}
+
+TEST(Rs02, VersionDigitChoosesTheLengthWidth)
+{
+    // One key at the top level, string "ab", with a 2-byte length because the digit is "1".
+    std::string v1 = std::string("XYZ1") + std::string("\0\0\1\0", 4) + std::string("\0\0\1k\1\0\2\0ab", 11);
+    Rs02Tables t = readRs02(v1);
+    ASSERT_EQ(t.keys.size(), 1u);
+    EXPECT_EQ(t.keys[0].value.bytes, "ab");
+    std::string v2 = std::string("ABC2") + std::string("\0\0\1\0", 4) + std::string("\0\0\1k\1\0\2\0\0\0ab", 13);
+    t = readRs02(v2);
+    ASSERT_EQ(t.keys.size(), 1u);
+    EXPECT_EQ(t.keys[0].value.bytes, "ab") << "any first three letters, digit 2";
+}
+
+TEST(Rs02, ClipsWhatTheFormatCannotHold)
+{
+    std::vector<Section> sections{{std::string(300, 'S'), 1, 0}, {"high", 70000, 0}};
+    std::vector<Key> keys(2);
+    keys[0].name = std::string(300, 'k');
+    keys[0].section = 1;
+    keys[1].name = "lost";
+    keys[1].section = 70000;
+    const Rs02Tables t = readRs02(writeRs02(sections, keys));
+    EXPECT_TRUE(t.complete);
+    ASSERT_EQ(t.sections.size(), 1u);
+    EXPECT_EQ(t.sections[0].name.size(), 255u);
+    ASSERT_EQ(t.keys.size(), 1u);
+    EXPECT_EQ(t.keys[0].name.size(), 255u);
+}
+
+// Truncated and random files: the reader keeps a sound prefix and never reads past the data.
+TEST(Rs02, TruncatedAndRandomFilesAreReadAsFarAsTheyAreSound)
+{
+    TrsStorage s;
+    for (int i = 0; i < 20; ++i) {
+        s.WriteString("S" + std::to_string(i % 3) + "\\k" + std::to_string(i), std::string(static_cast<size_t>(i), 'x'));
+        s.FindKey("n" + std::to_string(i), true);
+        s.value().SetInteger(i);
+    }
+    const std::string full = writeRs02(s.sections(), s.keys());
+    size_t lastKeys = 0;
+    for (size_t cut = 0; cut <= full.size(); ++cut) {
+        const Rs02Tables t = readRs02(std::string_view(full).substr(0, cut));
+        EXPECT_GE(t.keys.size(), lastKeys) << "a longer prefix never gives fewer keys";
+        lastKeys = t.keys.size();
+        EXPECT_EQ(t.complete, cut == full.size() || cut == 0) << cut;
+    }
+    EXPECT_EQ(lastKeys, s.keys().size());
+
+    std::mt19937 rng(11);
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = round % 2 ? full.substr(0, rng() % full.size()) : std::string("RS02");
+        const size_t n = rng() % 64;
+        for (size_t i = 0; i < n; ++i)
+            bytes += static_cast<char>(rng() % 4 ? rng() % 8 : rng());
+        if (round % 3 == 0 && bytes.size() > 8)
+            bytes[4 + rng() % 4] = static_cast<char>(0xFF); // huge counts
+        const Rs02Tables t = readRs02(bytes);
+        ASSERT_LE(t.sections.size(), 65535u);
+        ASSERT_LE(t.keys.size(), 65535u);
+        TrsStorage r;
+        r.assignTables(t.sections, t.keys);
+        // A file read back writes a file that reads back the same.
+        const std::string again = writeRs02(r.sections(), r.keys());
+        const Rs02Tables t2 = readRs02(again);
+        ASSERT_TRUE(t2.complete);
+        ASSERT_EQ(t2.keys.size(), t.keys.size());
+        ASSERT_EQ(t2.sections.size(), t.sections.size());
+    }
+}
+
+// A back end whose file image stays in memory, through the stream events.
+struct MemoryFile {
+    std::string image;
+    slovo::StdFileSystem fs;
+    TrsBinData data{fs, PlatformDirs{}};
+    MemoryFile()
+    {
+        data.OnLoadFromStream = [this](std::string& stream, bool& doStandard) {
+            stream = image;
+            doStandard = false;
+        };
+        data.OnSaveToStream = [this](std::string& stream, bool& doStandard) {
+            image = stream;
+            doStandard = false;
+        };
+    }
+};
+
+TEST(StorageFile, SaveEncryptsOnlyTheWrittenCopy)
+{
+    MemoryFile file;
+    std::vector<std::string> events;
+    {
+        TrsStorage s(kGameKey);
+        s.setStorageData(&file.data);
+        for (const char* k : {"\\Form1.rsPropSaver1\\Left", "Form1.rsPropSaver1\\ShowHint", "\\Form1.rsPropSaver1\\Missing"})
+            s.addEncryptKey(k);
+        s.OnBeforeSave = [&] { events.push_back("before save"); };
+        s.OnAfterSave = [&] { events.push_back("after save"); };
+        file.data.OnBeforeSave = [&] { events.push_back("data before save"); };
+        file.data.OnAfterSave = [&] { events.push_back("data after save"); };
+        s.setActive(true);
+        s.setRootSection("Form1.rsPropSaver1");
+        s.FindKey("Left", true);
+        s.value().SetInteger(300);
+        s.WriteString("ShowHint", "True");
+        s.WriteString("FormPlacement", "plain");
+        s.Save();
+        EXPECT_EQ(s.rootSection(), "Form1.rsPropSaver1") << "the root is put back after writing";
+        s.FindKey("Left", false);
+        EXPECT_EQ(s.value().current()->type, vtInteger) << "memory keeps the plain value";
+        EXPECT_EQ(s.value().AsInteger(), 300);
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{"before save", "data before save", "data after save", "after save",
+                                                "before save", "data before save", "data after save", "after save"}))
+        << "saved once by hand and once when it became inactive";
+
+    const Rs02Tables t = readRs02(file.image);
+    ASSERT_EQ(t.keys.size(), 3u);
+    EXPECT_EQ(t.keys[0].name, "FormPlacement");
+    EXPECT_EQ(t.keys[0].value.bytes, "plain");
+    EXPECT_EQ(t.keys[1].name, "Left");
+    EXPECT_EQ(t.keys[1].value.type, vtString);
+    EXPECT_EQ(t.keys[1].value.bytes.size(), 14u);
+
+    TrsStorage loaded(kGameKey);
+    loaded.addEncryptKey("\\Form1.rsPropSaver1\\Left");
+    loaded.addEncryptKey("\\Form1.rsPropSaver1\\ShowHint");
+    loaded.setStorageData(&file.data);
+    loaded.setActive(true);
+    ASSERT_GE(loaded.FindKey("\\Form1.rsPropSaver1\\Left", false), 0);
+    EXPECT_EQ(loaded.value().current()->type, vtInteger);
+    EXPECT_EQ(loaded.value().AsInteger(), 300);
+    EXPECT_EQ(loaded.ReadString("\\Form1.rsPropSaver1\\ShowHint", ""), "True");
+
+    TrsStorage otherKey(12345);
+    otherKey.addEncryptKey("\\Form1.rsPropSaver1\\Left");
+    otherKey.setStorageData(&file.data);
+    otherKey.setActive(true);
+    otherKey.FindKey("\\Form1.rsPropSaver1\\Left", false);
+    EXPECT_FALSE(otherKey.value().current()->type == vtInteger && otherKey.value().AsInteger() == 300)
+        << "another key does not give the value back";
+    loaded.setStorageData(nullptr);
+    otherKey.setStorageData(nullptr);
+}
+
+TEST(StorageFile, LoadIsPutOffUntilTheOwnerIsBuiltAndTheBackEndGoingAwaySaves)
+{
+    MemoryFile file;
+    TrsStorage seed;
+    seed.WriteString("\\S\\K", "v");
+    file.image = writeRs02(seed.sections(), seed.keys());
+
+    auto data = std::make_unique<TrsBinData>(file.fs, PlatformDirs{});
+    data->OnLoadFromStream = file.data.OnLoadFromStream;
+    data->OnSaveToStream = file.data.OnSaveToStream;
+    TrsStorage s;
+    s.beginLoading();
+    s.setActive(true);
+    s.setStorageData(data.get());
+    EXPECT_FALSE(s.KeyExists("\\S\\K")) << "not loaded while the owner is being built";
+    s.endLoading();
+    EXPECT_TRUE(s.KeyExists("\\S\\K"));
+    s.WriteString("\\S\\New", "1");
+    data.reset(); // the back end goes first: the storage saves while it still exists
+    EXPECT_FALSE(s.active());
+    EXPECT_EQ(readRs02(file.image).keys.size(), 2u);
+}
+
+TEST(StorageFile, FilePathRule)
+{
+    PlatformDirs dirs{"C:\\Games\\Slovo\\Slovolovka.exe", "C:\\WINDOWS", "C:\\Users\\me\\AppData"};
+    EXPECT_EQ(settingsFilePath("data\\", FileDir::fdWindows, true, ".bin", dirs), "C:\\WINDOWS\\data\\Slovolovka.bin");
+    EXPECT_EQ(settingsFilePath("", FileDir::fdApplication, true, ".bin", dirs), "C:\\Games\\Slovo\\Slovolovka.bin");
+    EXPECT_EQ(settingsFilePath("cfg\\my.dat", FileDir::fdUserProfile, false, ".bin", dirs), "C:\\Users\\me\\AppData\\cfg\\my.dat");
+    EXPECT_EQ(settingsFilePath("D:\\x\\set", FileDir::fdCustom, false, ".bin", dirs), "D:\\x\\set.bin");
+    EXPECT_EQ(settingsFilePath("set.ini", FileDir::fdWindows, false, ".bin", {"", "C:\\W\\", ""}), "C:\\W\\set.ini");
+    dirs.appDataDir.clear();
+    EXPECT_EQ(settingsFilePath("", FileDir::fdUserProfile, true, ".bin", dirs), "Slovolovka.bin");
+}
+
+} // namespace
+} // namespace rs
