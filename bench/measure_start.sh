@@ -7,6 +7,7 @@ cd "$root"
 bash scripts/setup.sh
 cmake --preset mingw64 >/dev/null
 cmake --build --preset mingw64 >/dev/null
+export SLOVO_WINE_UNMANAGED=0
 source scripts/wine-session.sh
 wine_session_start virtual
 trap wine_session_end EXIT
