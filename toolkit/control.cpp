@@ -139,6 +139,27 @@ LRESULT Control::defaultProc(UINT msg, WPARAM wp, LPARAM lp)
 LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
+    case WM_ERASEBKGND:
+        if (selfPainted_)
+            return 1;
+        break;
+    case WM_PAINT:
+        if (selfPainted_) {
+            PAINTSTRUCT ps;
+            const HDC dc = BeginPaint(hwnd_, &ps);
+            paint(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        break;
+    case WM_SETTEXT:
+        if (selfPainted_) {
+            // The text shows at once, whoever set it.
+            const LRESULT result = defaultProc(msg, wp, lp);
+            InvalidateRect(hwnd_, nullptr, FALSE);
+            return result;
+        }
+        break;
     case WM_COMMAND:
         if (Control* child = fromHandle(reinterpret_cast<HWND>(lp)); child && child != this) {
             child->command(HIWORD(wp));

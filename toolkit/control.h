@@ -50,6 +50,9 @@ protected:
     static void registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor);
 
     virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Controls that draw themselves: no background erase, and paint() for every WM_PAINT.
+    void setSelfPainted() { selfPainted_ = true; }
+    virtual void paint(HDC dc) { (void)dc; }
     LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp);
     // WM_COMMAND / WM_NOTIFY from a child, forwarded to the child that sent it.
     virtual void command(WORD /*notifyCode*/) {}
@@ -64,6 +67,7 @@ private:
     Bounds bounds_;
     HWND hwnd_ = nullptr;
     WNDPROC systemProc_ = nullptr; // for system classes such as BUTTON
+    bool selfPainted_ = false;
 };
 
 // The program's dialog font: MS Sans Serif 8 pt, Russian character set.

@@ -13,6 +13,7 @@ Image::Image(Control* parent, std::string name, const Bounds& bounds, int id) : 
     registerClass(L"TSlovoImage", 0, nullptr);
     setBounds(bounds);
     create(L"TSlovoImage", WS_VISIBLE, 0, id, "");
+    setSelfPainted();
 }
 
 void Image::setPicture(const std::string& resourceName)
@@ -28,32 +29,19 @@ void Image::setPicture(const std::string& resourceName)
     InvalidateRect(handle(), nullptr, FALSE);
 }
 
-LRESULT Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
+void Image::paint(HDC dc)
 {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(handle(), &ps);
-        RECT r;
-        GetClientRect(handle(), &r);
-        if (bitmap_) {
-            const HDC mem = CreateCompatibleDC(dc);
-            const HGDIOBJ old = SelectObject(mem, bitmap_);
-            BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteDC(mem);
-        } else {
-            FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : RGB(255, 255, 255)));
-        }
-        EndPaint(handle(), &ps);
-        return 0;
+    RECT r;
+    GetClientRect(handle(), &r);
+    if (bitmap_) {
+        const HDC mem = CreateCompatibleDC(dc);
+        const HGDIOBJ old = SelectObject(mem, bitmap_);
+        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+    } else {
+        FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : RGB(255, 255, 255)));
     }
-    default:
-        break;
-    }
-    return Control::handleMessage(msg, wp, lp);
 }
 
 } // namespace tk

@@ -13,7 +13,7 @@ public:
     void setPicture(const std::string& resourceName);
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void paint(HDC dc) override;
 
 private:
     HBITMAP bitmap_ = nullptr;

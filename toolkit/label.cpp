@@ -14,6 +14,7 @@ Label::Label(Control* parent, std::string name, const Bounds& bounds, const Labe
     registerClass(L"TSlovoLabel", 0, nullptr);
     setBounds(bounds);
     create(L"TSlovoLabel", WS_VISIBLE, 0, id, "");
+    setSelfPainted();
 }
 
 void Label::paint(HDC dc)
@@ -47,29 +48,6 @@ void Label::paint(HDC dc)
     }
     DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &textRect, flags);
     SelectObject(dc, old);
-}
-
-LRESULT Label::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
-{
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(handle(), &ps);
-        paint(dc);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
-    case WM_SETTEXT: {
-        const LRESULT result = Control::handleMessage(msg, wp, lp);
-        InvalidateRect(handle(), nullptr, FALSE);
-        return result;
-    }
-    default:
-        break;
-    }
-    return Control::handleMessage(msg, wp, lp);
 }
 
 } // namespace tk

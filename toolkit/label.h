@@ -24,10 +24,9 @@ public:
     Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id = 0);
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void paint(HDC dc);
+    void paint(HDC dc) override;
 
     LabelStyle style_;
     HFONT font_ = nullptr;

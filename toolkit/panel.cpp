@@ -12,6 +12,7 @@ Panel::Panel(Control* parent, std::string name, const Bounds& bounds, int id)
     registerClass(L"TSlovoPanel", 0, nullptr);
     setBounds(bounds);
     create(L"TSlovoPanel", WS_VISIBLE | WS_CLIPCHILDREN, 0, id, "");
+    setSelfPainted();
 }
 
 void Panel::setCaption(const std::string& markup, COLORREF barColour, bool bold)
@@ -81,24 +82,6 @@ void Panel::paint(HDC dc)
         DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (hasCaption_)
         DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-}
-
-LRESULT Panel::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
-{
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(handle(), &ps);
-        paint(dc);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
-    default:
-        break;
-    }
-    return Control::handleMessage(msg, wp, lp);
 }
 
 } // namespace tk

@@ -27,10 +27,9 @@ public:
     COLORREF backgroundColour() const override { return colour_; }
 
 protected:
-    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void paint(HDC dc);
+    void paint(HDC dc) override;
 
     bool hasCaption_ = false;
     bool sunken_ = false;

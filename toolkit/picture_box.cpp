@@ -15,6 +15,7 @@ PictureBox::PictureBox(Control* parent, std::string name, const Bounds& bounds, 
     registerClass(L"TSlovoPictureBox", 0, LoadCursorW(nullptr, IDC_HAND));
     setBounds(bounds);
     create(L"TSlovoPictureBox", WS_VISIBLE, 0, id, "");
+    setSelfPainted();
 }
 
 void PictureBox::setAnimated(bool animated)
@@ -31,22 +32,18 @@ void PictureBox::schedule()
         KillTimer(handle(), kFrameTimer);
 }
 
+void PictureBox::paint(HDC dc)
+{
+    RECT r;
+    GetClientRect(handle(), &r);
+    FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : GetSysColor(COLOR_BTNFACE)));
+    if (picture_)
+        picture_->draw(dc, 0, 0, frame_);
+}
+
 LRESULT PictureBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(handle(), &ps);
-        RECT r;
-        GetClientRect(handle(), &r);
-        FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : GetSysColor(COLOR_BTNFACE)));
-        if (picture_)
-            picture_->draw(dc, 0, 0, frame_);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
     case WM_TIMER:
         if (wp == kFrameTimer && animated_) {
             frame_ = (frame_ + 1) % picture_->frameCount();

@@ -19,6 +19,7 @@ public:
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void paint(HDC dc) override;
 
 private:
     void schedule();

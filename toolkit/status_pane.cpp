@@ -17,6 +17,7 @@ StatusPane::StatusPane(Control* parent, std::string name, const Bounds& bounds, 
     registerClass(L"TSlovoStatusPane", 0, nullptr);
     setBounds(bounds);
     create(L"TSlovoStatusPane", WS_VISIBLE, 0, id, "");
+    setSelfPainted();
 }
 
 void StatusPane::setBlinking(bool blinking)
@@ -60,15 +61,6 @@ void StatusPane::paint(HDC dc)
 LRESULT StatusPane::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(handle(), &ps);
-        paint(dc);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
     case WM_TIMER:
         if (wp == kBlinkTimer) {
             highlighted_ = !highlighted_;
@@ -76,11 +68,6 @@ LRESULT StatusPane::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
-    case WM_SETTEXT: {
-        const LRESULT result = Control::handleMessage(msg, wp, lp);
-        InvalidateRect(handle(), nullptr, FALSE);
-        return result;
-    }
     default:
         break;
     }

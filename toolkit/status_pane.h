@@ -24,7 +24,7 @@ protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void paint(HDC dc);
+    void paint(HDC dc) override;
 
     Picture* glyph_ = nullptr;
     bool blinking_ = false;

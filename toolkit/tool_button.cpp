@@ -16,6 +16,7 @@ ToolButton::ToolButton(Control* parent, std::string name, const Bounds& bounds, 
     registerClass(L"TSlovoToolButton", CS_DBLCLKS, nullptr);
     setBounds(bounds);
     create(L"TSlovoToolButton", WS_VISIBLE, 0, id, caption);
+    setSelfPainted();
 }
 
 void ToolButton::setGlyph(Picture* glyph)
@@ -101,15 +102,6 @@ void ToolButton::paint(HDC dc)
 LRESULT ToolButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(handle(), &ps);
-        paint(dc);
-        EndPaint(handle(), &ps);
-        return 0;
-    }
     case WM_MOUSEMOVE: {
         RECT r;
         GetClientRect(handle(), &r);

@@ -29,7 +29,7 @@ protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void paint(HDC dc);
+    void paint(HDC dc) override;
 
     ButtonLook look_;
     Picture* glyph_ = nullptr;

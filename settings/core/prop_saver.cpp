@@ -288,154 +288,149 @@ void TrsPropSaver::writeProperty(const Instance& at)
     }
 }
 
-void TrsPropSaver::SaveProperties()
+void TrsPropSaver::bracketed(bool& flag, const std::function<void()>& before, const std::function<void()>& after,
+                             void (TrsPropSaver::*lines)())
 {
-    saving_ = true;
-    if (OnBeforeSave)
-        OnBeforeSave();
-    const auto finish = [this] {
-        if (OnAfterSave)
-            OnAfterSave();
-        saving_ = false;
-    };
-    if (!Storage) {
-        finish();
-        return;
-    }
+    flag = true;
+    if (before)
+        before();
+    // The after event comes also when a line fails; without a storage only the events are raised.
     try {
-        Storage->setRootSection(RootSection);
-        for (const std::string& text : Properties) {
-            line_.Parse(text);
-            if (line_.Mode == 'R')
-                continue;
-            bool has = false;
-            if (line_.Enabled) {
-                switch (line_.Source) {
-                case 'P': {
-                    const Instance at = FindInstance(line_.PropPath);
-                    bool allow = true;
-                    if (at.object && OnGetProperty) {
-                        Variant unused;
-                        OnGetProperty(at.object, at.property, unused, allow);
-                    }
-                    has = at.object && allow && readProperty(at);
-                    break;
-                }
-                case 'C':
-                    if (CustomProperties) {
-                        const Instance at = FindInstance(line_.PropPath);
-                        Variant v;
-                        CustomProperties->GetValue(*this, at.object, v, at.property);
-                        has = v.kind != Variant::Kind::Unassigned;
-                        if (has) {
-                            Storage->value().setCurrent(&scratch_);
-                            Storage->value().SetVariant(v);
-                        }
-                    }
-                    break;
-                case 'U':
-                    if (OnGetUserProperty) {
-                        Variant v;
-                        OnGetUserProperty(line_.StoredName(), v);
-                        Storage->value().setCurrent(&scratch_);
-                        Storage->value().SetVariant(v);
-                        has = true;
-                    }
-                    break;
-                default: break;
-                }
-            }
-            if (has && !poStoreDefValues) {
-                Storage->value().setCurrent(&scratch_);
-                if (Storage->value().AsString() == line_.DefValue)
-                    has = false;
-            }
-            if (has) {
-                if (Storage->FindKey(line_.StoredName(), true) >= 0)
-                    *Storage->value().current() = scratch_;
-                if (line_.Encrypt)
-                    MarkEncrypted(line_.StoredName());
-            } else {
-                Storage->DeleteKey(line_.StoredName());
-            }
-        }
-        if (poStoreFormPlacement) {
-            Storage->WriteString("FormPlacement", GetPlacementText());
-            if (poEncryptFormPlacement)
-                MarkEncrypted("FormPlacement");
+        if (Storage) {
+            Storage->setRootSection(RootSection);
+            (this->*lines)();
         }
     } catch (...) {
-        finish();
+        if (after)
+            after();
+        flag = false;
         throw;
     }
-    finish();
+    if (after)
+        after();
+    flag = false;
+}
+
+void TrsPropSaver::SaveProperties()
+{
+    bracketed(saving_, OnBeforeSave, OnAfterSave, &TrsPropSaver::saveLines);
 }
 
 void TrsPropSaver::LoadProperties()
 {
-    loading_ = true;
-    if (OnBeforeLoad)
-        OnBeforeLoad();
-    const auto finish = [this] {
-        if (OnAfterLoad)
-            OnAfterLoad();
-        loading_ = false;
-    };
-    if (!Storage) {
-        finish();
-        return;
-    }
-    try {
-        Storage->setRootSection(RootSection);
-        for (const std::string& text : Properties) {
-            line_.Parse(text);
-            if (!line_.Enabled || line_.Mode == 'W')
-                continue;
-            if (Storage->FindKey(line_.StoredName(), false) < 0) {
-                if (line_.DefValue.empty())
-                    continue;
-                Storage->value().setCurrent(&scratch_);
-                Storage->value().SetString(line_.DefValue);
-            }
+    bracketed(loading_, OnBeforeLoad, OnAfterLoad, &TrsPropSaver::loadLines);
+}
+
+void TrsPropSaver::saveLines()
+{
+    for (const std::string& text : Properties) {
+        line_.Parse(text);
+        if (line_.Mode == 'R')
+            continue;
+        bool has = false;
+        if (line_.Enabled) {
             switch (line_.Source) {
             case 'P': {
                 const Instance at = FindInstance(line_.PropPath);
-                if (!at.object)
-                    break;
                 bool allow = true;
-                if (OnSetProperty) {
-                    Variant v = Storage->value().AsVariant();
-                    OnSetProperty(at.object, at.property, v, allow);
+                if (at.object && OnGetProperty) {
+                    Variant unused;
+                    OnGetProperty(at.object, at.property, unused, allow);
                 }
-                if (allow)
-                    writeProperty(at);
+                has = at.object && allow && readProperty(at);
                 break;
             }
             case 'C':
                 if (CustomProperties) {
                     const Instance at = FindInstance(line_.PropPath);
-                    CustomProperties->SetValue(*this, at.object, Storage->value().AsVariant(), at.property);
+                    Variant v;
+                    CustomProperties->GetValue(*this, at.object, v, at.property);
+                    has = v.kind != Variant::Kind::Unassigned;
+                    if (has) {
+                        Storage->value().setCurrent(&scratch_);
+                        Storage->value().SetVariant(v);
+                    }
                 }
                 break;
             case 'U':
-                if (OnSetUserProperty) {
-                    Variant v = Storage->value().AsVariant();
-                    OnSetUserProperty(line_.StoredName(), v);
+                if (OnGetUserProperty) {
+                    Variant v;
+                    OnGetUserProperty(line_.StoredName(), v);
+                    Storage->value().setCurrent(&scratch_);
+                    Storage->value().SetVariant(v);
+                    has = true;
                 }
                 break;
             default: break;
             }
         }
-        if (poStoreFormPlacement && Storage->KeyExists("FormPlacement")) {
-            if (poEncryptFormPlacement)
-                Storage->DecryptKey(rootPath() + "FormPlacement");
-            SetPlacementText(Storage->ReadString("FormPlacement", ""));
+        if (has && !poStoreDefValues) {
+            Storage->value().setCurrent(&scratch_);
+            if (Storage->value().AsString() == line_.DefValue)
+                has = false;
         }
-    } catch (...) {
-        finish();
-        throw;
+        if (has) {
+            if (Storage->FindKey(line_.StoredName(), true) >= 0)
+                *Storage->value().current() = scratch_;
+            if (line_.Encrypt)
+                MarkEncrypted(line_.StoredName());
+        } else {
+            Storage->DeleteKey(line_.StoredName());
+        }
     }
-    finish();
+    if (poStoreFormPlacement) {
+        Storage->WriteString("FormPlacement", GetPlacementText());
+        if (poEncryptFormPlacement)
+            MarkEncrypted("FormPlacement");
+    }
+}
+
+void TrsPropSaver::loadLines()
+{
+    for (const std::string& text : Properties) {
+        line_.Parse(text);
+        if (!line_.Enabled || line_.Mode == 'W')
+            continue;
+        if (Storage->FindKey(line_.StoredName(), false) < 0) {
+            if (line_.DefValue.empty())
+                continue;
+            Storage->value().setCurrent(&scratch_);
+            Storage->value().SetString(line_.DefValue);
+        }
+        switch (line_.Source) {
+        case 'P': {
+            const Instance at = FindInstance(line_.PropPath);
+            if (!at.object)
+                break;
+            bool allow = true;
+            if (OnSetProperty) {
+                Variant v = Storage->value().AsVariant();
+                OnSetProperty(at.object, at.property, v, allow);
+            }
+            if (allow)
+                writeProperty(at);
+            break;
+        }
+        case 'C':
+            if (CustomProperties) {
+                const Instance at = FindInstance(line_.PropPath);
+                CustomProperties->SetValue(*this, at.object, Storage->value().AsVariant(), at.property);
+            }
+            break;
+        case 'U':
+            if (OnSetUserProperty) {
+                Variant v = Storage->value().AsVariant();
+                OnSetUserProperty(line_.StoredName(), v);
+            }
+            break;
+        default: break;
+        }
+    }
+    if (poStoreFormPlacement && Storage->KeyExists("FormPlacement")) {
+        if (poEncryptFormPlacement)
+            Storage->DecryptKey(rootPath() + "FormPlacement");
+        SetPlacementText(Storage->ReadString("FormPlacement", ""));
+    }
 }
 
 std::string TrsPropSaver::GetPlacementText()

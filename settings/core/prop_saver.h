@@ -93,6 +93,8 @@ public:
 
     void LoadProperties();
     void SaveProperties();
+    bool loading() const { return loading_; }
+    bool saving() const { return saving_; }
     void MarkEncrypted(const std::string& keyName);
     std::string rootPath() const;
 
@@ -110,6 +112,10 @@ private:
     bool readProperty(const Instance& at);
     void writeProperty(const Instance& at);
     void guarded(void (TrsPropSaver::*run)());
+    void bracketed(bool& flag, const std::function<void()>& before, const std::function<void()>& after,
+                   void (TrsPropSaver::*lines)());
+    void saveLines();
+    void loadLines();
 
     SaverOwner& owner_;
     std::function<void(std::exception_ptr)> report_;

@@ -41,9 +41,17 @@ std::wstring gameExe()
 
 void removeDataDirectory()
 {
-    for (const auto* p : {&kPaths.stwords, &kPaths.sthints, &kPaths.words, &kPaths.hints, &kPaths.download})
-        DeleteFileW(tk::wide(*p).c_str());
-    DeleteFileW(tk::wide(settingsPath()).c_str());
+    // Every file in it, whoever left it there.
+    const std::wstring dir = tk::wide(kPaths.directory);
+    WIN32_FIND_DATAW fd;
+    const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
     RemoveDirectoryW(tk::wide(kPaths.directory).c_str());
     // A plain file in the directory's place, left by an earlier case.
     DeleteFileW(tk::wide(kPaths.directory).c_str());
