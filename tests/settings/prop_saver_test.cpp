@@ -1,6 +1,7 @@
 // The property saver over a window-like owner: line parsing, paths, load and save, placement
 // and the take-over of the owner's events.
 #include "settings/core/prop_saver.h"
+#include "settings/core/storage_data.h"
 
 #include <gtest/gtest.h>
 
@@ -309,6 +310,62 @@ TEST_F(Saver, TakesOverTheOwnersEventsInOrderAndGivesThemBack)
     window.events[OwnerEvent::Show]();
     EXPECT_EQ(order, std::vector<std::string>{"FormShow"}) << "the original handler is back";
     EXPECT_FALSE(static_cast<bool>(window.events[OwnerEvent::Destroy]));
+}
+
+// Custom properties come from and go to an add-in.
+class Zoom : public TrsAddInProperties {
+public:
+    double value = 1.5;
+    std::string lastName;
+    void GetValue(TrsPropSaver&, tk::Persistent*, Variant& v, const std::string& name) override
+    {
+        lastName = name;
+        v = Variant::ofDouble(value);
+    }
+    void SetValue(TrsPropSaver&, tk::Persistent*, const Variant& v, const std::string&) override { value = v.real; }
+};
+
+TEST_F(Saver, CustomUserAndAcceptedLines)
+{
+    Zoom zoom;
+    std::map<std::string, Variant> user{{"Player", Variant::ofString("Аня")}};
+    saver->CustomProperties = &zoom;
+    saver->OnGetUserProperty = [&](const std::string& name, Variant& v) { v = user[name]; };
+    saver->OnSetUserProperty = [&](const std::string& name, Variant& v) { user[name] = v; };
+    saver->Properties = {"Level,\"\",\"\",ECD", "Player,\"\",\"\",EUD", "Old,\"\",\"\",EVD"};
+    saver->poStoreFormPlacement = false;
+    storage.WriteString("\\Form1.rsPropSaver1\\Old", "stale");
+    saver->SaveProperties();
+    EXPECT_EQ(zoom.lastName, "Level") << "the property name reaches the add-in";
+    ASSERT_GE(storage.FindKey("\\Form1.rsPropSaver1\\Level", false), 0);
+    EXPECT_EQ(storage.value().current()->type, vtFloat);
+    EXPECT_EQ(storage.ReadString("\\Form1.rsPropSaver1\\Player", ""), "Аня");
+    EXPECT_FALSE(storage.KeyExists("\\Form1.rsPropSaver1\\Old")) << "saving removes a V line's key";
+
+    zoom.value = 0;
+    user.clear();
+    storage.FindKey("\\Form1.rsPropSaver1\\Level", false);
+    storage.value().SetFloat(3.25);
+    saver->LoadProperties();
+    EXPECT_DOUBLE_EQ(zoom.value, 3.25);
+    EXPECT_EQ(user["Player"].text, "Аня");
+}
+
+TEST(StorageFileFailure, AFailedWriteStillPutsThePlainValuesBack)
+{
+    TrsStorage s(537114806);
+    struct Failing : TrsStorageData {
+        void WriteData() override { throw slovo::Error("Cannot create file C:\\x.bin"); }
+    } data;
+    s.setStorageData(&data);
+    s.addEncryptKey("\\S\\Secret");
+    s.WriteString("\\S\\Secret", "plain");
+    bool afterSave = false;
+    data.OnAfterSave = [&] { afterSave = true; };
+    EXPECT_THROW(s.Save(), slovo::Error);
+    EXPECT_TRUE(afterSave) << "the back end's after event comes also when writing fails";
+    EXPECT_EQ(s.ReadString("\\S\\Secret", ""), "plain");
+    s.setStorageData(nullptr);
 }
 
 TEST_F(Saver, FindInstanceWalksComponentsAndProperties)
