@@ -198,13 +198,13 @@ void MainWindow::createToolbarAndMenus()
 {
     toolbar_ = std::make_unique<tk::Panel>(&form_, "RzToolbar1", tk::Bounds{0, 0, 516, 29}, ids::kToolbar);
     toolbar_->setColour(RGB(236, 236, 246));
-    struct Spec {
+    struct ButtonDesign {
         const char* name;
         const char* caption;
         int width;
         const wchar_t* glyph;
     };
-    const Spec specs[] = {
+    const ButtonDesign designs[] = {
         {"RzMenuToolbarButton1", "База", 73, L"History16.gif"},
         {"RzMenuToolbarButton2", "Звуки", 72, L"Volume16.gif"},
         {"RzMenuToolbarButton3", "Помощь", 88, L"About16.gif"},
@@ -214,10 +214,10 @@ void MainWindow::createToolbarAndMenus()
     };
     int x = 4;
     for (int i = 0; i < 6; ++i) {
-        toolButtons_[i] = std::make_unique<tk::ToolButton>(toolbar_.get(), specs[i].name, tk::Bounds{x, 3, specs[i].width, 22},
-                                                           specs[i].caption, ids::kToolButton + i + 1);
-        toolButtons_[i]->setGlyph(picture(specs[i].glyph));
-        x += specs[i].width + 4;
+        toolButtons_[i] = std::make_unique<tk::ToolButton>(toolbar_.get(), designs[i].name, tk::Bounds{x, 3, designs[i].width, 22},
+                                                           designs[i].caption, ids::kToolButton + i + 1);
+        toolButtons_[i]->setGlyph(picture(designs[i].glyph));
+        x += designs[i].width + 4;
     }
     toolButtons_[0]->onClick = [this] { dropDown(*toolButtons_[0], baseMenu_); };
     toolButtons_[1]->onClick = [this] { dropDown(*toolButtons_[1], soundsMenu_); };
