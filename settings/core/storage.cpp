@@ -101,10 +101,10 @@ TrsStorage::~TrsStorage()
 void TrsStorage::setCachesEnabled(bool enabled)
 {
     caches_ = enabled;
-    sectionCache_.valid = keyCache_.valid = rootKeys_.valid = false;
+    sectionCache_.valid = keyCache_.valid = rootKeys_.valid = rootChildren_.valid = false;
 }
 
-int64_t TrsStorage::findSection(uint32_t parent, std::string_view name) const
+int64_t TrsStorage::findSection(uint32_t parent, std::string_view name)
 {
     size_t lo = 0, hi = sections_.size();
     if (caches_ && parent == rootId_) {
@@ -120,13 +120,26 @@ int64_t TrsStorage::findSection(uint32_t parent, std::string_view name) const
     return -1;
 }
 
-TrsStorage::Range TrsStorage::rootChildren() const
+TrsStorage::Range TrsStorage::rootChildren()
 {
-    const auto first = std::lower_bound(sections_.begin(), sections_.end(), rootId_,
-                                        [](const Section& s, uint32_t p) { return s.parent < p; });
-    const auto last = std::upper_bound(first, sections_.end(), rootId_,
-                                       [](uint32_t p, const Section& s) { return p < s.parent; });
-    return {static_cast<size_t>(first - sections_.begin()), static_cast<size_t>(last - sections_.begin()), true};
+    Range& r = rootChildren_;
+    const auto ok = [&] {
+        if (!r.valid || r.begin > r.end || r.end > sections_.size())
+            return false;
+        if (r.begin < r.end && (sections_[r.begin].parent != rootId_ || sections_[r.end - 1].parent != rootId_))
+            return false;
+        if (r.begin > 0 && sections_[r.begin - 1].parent >= rootId_)
+            return false;
+        return r.end == sections_.size() || sections_[r.end].parent > rootId_;
+    };
+    if (!ok()) {
+        const auto first = std::lower_bound(sections_.begin(), sections_.end(), rootId_,
+                                            [](const Section& s, uint32_t p) { return s.parent < p; });
+        const auto last = std::upper_bound(first, sections_.end(), rootId_,
+                                           [](uint32_t p, const Section& s) { return p < s.parent; });
+        r = {static_cast<size_t>(first - sections_.begin()), static_cast<size_t>(last - sections_.begin()), true};
+    }
+    return r;
 }
 
 size_t TrsStorage::insertSection(uint32_t parent, std::string_view name)
@@ -138,6 +151,14 @@ size_t TrsStorage::insertSection(uint32_t parent, std::string_view name)
     sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(pos), Section{std::string(name), ++idCounter_, parent});
     if (sectionCache_.valid && sectionCache_.pos >= pos)
         ++sectionCache_.pos;
+    if (rootChildren_.valid) {
+        if (pos < rootChildren_.begin || (pos == rootChildren_.begin && parent < rootId_)) {
+            ++rootChildren_.begin;
+            ++rootChildren_.end;
+        } else if (pos <= rootChildren_.end && parent == rootId_) {
+            ++rootChildren_.end;
+        }
+    }
     return pos;
 }
 
@@ -318,7 +339,7 @@ void TrsStorage::setRootSection(const std::string& path)
         return;
     rootId_ = static_cast<uint32_t>(id);
     rootText_ = path;
-    rootKeys_.valid = false;
+    rootKeys_.valid = rootChildren_.valid = false;
 }
 
 void TrsStorage::Clear()
@@ -330,7 +351,7 @@ void TrsStorage::Clear()
     idCounter_ = 0;
     rootText_.clear();
     rootId_ = 0;
-    sectionCache_.valid = keyCache_.valid = rootKeys_.valid = false;
+    sectionCache_.valid = keyCache_.valid = rootKeys_.valid = rootChildren_.valid = false;
 }
 
 void TrsStorage::assignTables(std::vector<Section> sections, std::vector<Key> keys)

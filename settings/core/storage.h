@@ -98,11 +98,11 @@ private:
 
     // Section id for a section path, or -1; from the top level when absolute or forced.
     int64_t resolveSections(std::string_view path, bool create, bool fromTop);
-    int64_t findSection(uint32_t parent, std::string_view name) const;
+    int64_t findSection(uint32_t parent, std::string_view name);
     size_t insertSection(uint32_t parent, std::string_view name);
     int64_t findKeyIn(uint32_t section, std::string_view name, bool create);
     Range rootKeys();
-    Range rootChildren() const;
+    Range rootChildren();
     static std::string absolute(const std::string& path);
 
     std::vector<Section> sections_;
@@ -127,6 +127,7 @@ private:
         bool valid = false;
     } keyCache_;
     Range rootKeys_;
+    Range rootChildren_;
 
     std::vector<std::string> encryptKeys_;
     TrsStorageData* data_ = nullptr;
