@@ -2,6 +2,7 @@
 #include "toolkit/control.h"
 
 #include "toolkit/application.h"
+#include "toolkit/hints.h"
 #include "toolkit/text.h"
 
 #include <map>
@@ -152,6 +153,12 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        trackHint(msg);
+        break;
     case WM_SETTEXT:
         if (selfPainted_) {
             // The text shows at once, whoever set it.
@@ -176,6 +183,16 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     }
     return defaultProc(msg, wp, lp);
+}
+
+void Control::trackHint(UINT msg)
+{
+    if (hint_.empty())
+        return;
+    if (msg == WM_MOUSEMOVE)
+        Hints::mouseOver(*this);
+    else
+        Hints::mouseGone(*this);
 }
 
 COLORREF Control::backgroundColour() const

@@ -52,6 +52,8 @@ protected:
     virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Controls that draw themselves: no background erase, and paint() for every WM_PAINT.
     void setSelfPainted() { selfPainted_ = true; }
+    // Mouse moves, leaves and presses that show or hide this control's hint.
+    void trackHint(UINT msg);
     virtual void paint(HDC dc) { (void)dc; }
     LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp);
     // WM_COMMAND / WM_NOTIFY from a child, forwarded to the child that sent it.

@@ -1,8 +1,7 @@
 // Panels and their caption bars.
 #include "toolkit/panel.h"
 
-#include "toolkit/core/plain_markup.h"
-#include "toolkit/text.h"
+#include "toolkit/markup_painter.h"
 
 namespace tk {
 
@@ -67,16 +66,12 @@ void Panel::paint(HDC dc)
     if (hasCaption_) {
         RECT bar{r.left, r.top, r.right, r.top + kCaptionHeight};
         FillRect(dc, &bar, solidBrush(barColour_));
-        bool bold = boldCaption_;
-        const std::wstring caption = wide(stripMarkup(text(), &bold));
-        const HGDIOBJ old = SelectObject(dc, sharedFont(L"MS Sans Serif", 11, bold));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(0, 0, 0));
-        RECT textRect = bar;
-        textRect.left += 6;
-        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-        SelectObject(dc, old);
+        MarkupStyle style;
+        style.font.bold = boldCaption_;
+        style.shadowOffset = 2;
+        style.pictures = false;
+        const RECT textRect{bar.left + 5, bar.top + 3, bar.right - (captionButton_ ? 22 : 4), bar.bottom};
+        paintMarkup(dc, text(), textRect, style);
     }
     if (sunken_)
         DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);

@@ -2,10 +2,13 @@
 #include "toolkit/tool_button.h"
 
 #include "toolkit/core/plain_markup.h"
+#include "toolkit/markup_painter.h"
 #include "toolkit/picture.h"
 #include "toolkit/text.h"
 
 #include <windowsx.h>
+
+#include <algorithm>
 
 namespace tk {
 
@@ -80,6 +83,18 @@ void ToolButton::paint(HDC dc)
         return;
     }
 
+    if (look_ == ButtonLook::Push) {
+        // The caption is markup, centred on the button and cut with an ellipsis.
+        MarkupStyle style;
+        style.wordWrap = false;
+        style.font.colour = on ? 0x80000000u + COLOR_BTNTEXT : 0x80000000u + COLOR_GRAYTEXT;
+        const RECT inner{r.left + 3, r.top, r.right - 3, r.bottom};
+        const auto m = measureMarkup(dc, text(), inner, style);
+        const int left = inner.left + std::max(0, static_cast<int>((inner.right - inner.left - m.width) / 2)) - 1 + shift;
+        const int top = std::max(0, static_cast<int>((r.bottom - r.top - m.height) / 2)) + shift;
+        paintMarkup(dc, text(), RECT{left, top, inner.right, top + m.height}, style);
+        return;
+    }
     const std::wstring caption = wide(stripMarkup(text()));
     const HGDIOBJ oldFont = SelectObject(dc, defaultFont());
     SIZE extent{};
@@ -101,6 +116,8 @@ void ToolButton::paint(HDC dc)
 
 LRESULT ToolButton::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE || msg == WM_LBUTTONDOWN)
+        trackHint(msg);
     switch (msg) {
     case WM_MOUSEMOVE: {
         RECT r;

@@ -20,7 +20,6 @@ EditorWindow::EditorWindow(tk::Control* host, std::function<void()> onExit)
     note_->setText("Редактор базы слов");
     exit_ = std::make_unique<tk::ToolButton>(window_.get(), "Exit", tk::Bounds{hb.width / 2 - 40, 200, 80, 25},
                                              "<IMG src=\"Export16.gif\"> Выход", ids::kEditorExit, tk::ButtonLook::Push);
-    exit_->setGlyph(tk::Picture::shared(L"Export16.gif"));
     exit_->onClick = std::move(onExit);
 }
 

@@ -281,7 +281,6 @@ void MainWindow::createOverlays()
                                                 "Обновление из Интернет", ids::kChoiceUpdated);
     But1 = std::make_unique<tk::ToolButton>(PanelGroup1.get(), "But1", tk::Bounds{216, 168, 65, 25},
                                             "<IMG src=\"Properties16.gif\">    ОК", ids::kChoiceOk, tk::ButtonLook::Push);
-    But1->setGlyph(picture(L"Properties16.gif"));
     But1->setDefault(true);
     Button1->onClick = [this] { Button1Click(); };
     Button2->onClick = [this] { Button2Click(); };
@@ -299,7 +298,8 @@ void MainWindow::createOverlays()
 
 void MainWindow::addHints()
 {
-    hints_ = std::make_unique<tk::Hints>(form_);
+    HTMLHint1 = std::make_unique<fx::THTMLHint>(&form_);
+    hints_ = std::make_unique<tk::Hints>(HTMLHint1->window());
     hints_->add(*lettersPanel_, "<IMG src=\"Helpi16.gif\" align=\"top\"> Это Ваши друзья, они помогут <BR>      Вам избежать словоловки...");
     hints_->add(*cellStrip_, "<IMG src=\"smiley.gif\" align=\"top\"> Если буква угадана, <BR>      она появится здесь...");
     hints_->add(*zagolovok_, "<IMG src=\"Edit16.gif\" align=\"top\"> Это подсказка. Если Вы предпочитаете ею не<BR>       пользоваться - ее можно закрыть...");

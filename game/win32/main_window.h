@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/win32/editor_window.h"
+#include "effects/win32/html_hint.h"
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
@@ -143,6 +144,7 @@ private:
     tk::PopupMenu baseMenu_, soundsMenu_, hintsMenu_;
     tk::MenuItem *standart_ = nullptr, *updateb_ = nullptr;
     tk::MenuItem *SoundON = nullptr, *SoundOFF = nullptr, *HelpON = nullptr, *HelpOFF = nullptr;
+    std::unique_ptr<fx::THTMLHint> HTMLHint1;
     std::unique_ptr<tk::Hints> hints_;
 };
 

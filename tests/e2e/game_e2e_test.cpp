@@ -356,6 +356,38 @@ TEST_F(GameE2E, AboutPanelMenusAndExit)
     EXPECT_EQ(game.waitForExit(), 0);
 }
 
+TEST_F(GameE2E, HintsShowInTheRoundedHintWindow)
+{
+    GameProcess game;
+    start(game);
+    RECT panel{};
+    GetWindowRect(game.control(ids::kLettersPanel), &panel);
+    SetCursorPos(panel.left + 200, panel.top + 8); // on the caption bar, between the buttons
+    HWND hint = nullptr;
+    ASSERT_TRUE(e2e::waitFor([&] {
+        hint = FindWindowW(L"THTMLHintWindow", nullptr);
+        return hint && IsWindowVisible(hint);
+    }, std::chrono::seconds(10))) << "no hint after resting on the letters panel";
+    EXPECT_EQ(e2e::windowText(hint),
+              "<IMG src=\"Helpi16.gif\" align=\"top\"> Это Ваши друзья, они помогут <BR>      Вам избежать словоловки...");
+    RECT r{};
+    GetWindowRect(hint, &r);
+    EXPECT_GT(r.right - r.left, 150);
+    EXPECT_GT(r.bottom - r.top, 24) << "two lines";
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("hint.bmp"));
+
+    // Hints off: resting on a control shows nothing.
+    SetCursorPos(10, 700);
+    ASSERT_TRUE(e2e::waitFor([&] { return !IsWindowVisible(hint); }));
+    PostMessageW(game.mainWindow(), WM_COMMAND, ids::kMenuHelpOff, 0);
+    ASSERT_TRUE(game.sync());
+    SetCursorPos(panel.left + 200, panel.top + 8);
+    Sleep(1200);
+    EXPECT_FALSE(IsWindowVisible(hint));
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
 TEST_F(GameE2E, SecondInstanceWarnsRestoresTheFirstAndEnds)
 {
     GameProcess first;

@@ -275,6 +275,23 @@ TEST_F(MainWindowTest, SwitchesComeBackFromTheSettingsFile)
     EXPECT_EQ(window->storage().value().current()->type, rs::vtInteger) << "decrypted on loading";
 }
 
+TEST_F(MainWindowTest, OnlyOneHintComponentPerFormAndOnlyOnForms)
+{
+    open(false);
+    try {
+        fx::THTMLHint second(&window->form());
+        FAIL() << "a second hint component was accepted";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Only one instance of THTMLHint allowed on form");
+    }
+    try {
+        fx::THTMLHint onPanel(&window->aboutPanel());
+        FAIL() << "a panel was accepted as the owner";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Control parent must be a form!");
+    }
+}
+
 TEST(SingleInstance, MutexNameCarriesTheTitle)
 {
     EXPECT_EQ(TabcSingleInstance::mutexName(kApplicationTitle), "TabcSingleInstance in application Игра <<СЛОВОЛОВКА>>.");

@@ -1,0 +1,155 @@
+// GDI painting of markup.
+#include "toolkit/markup_painter.h"
+
+#include "toolkit/picture.h"
+#include "toolkit/text.h"
+
+namespace tk {
+
+COLORREF resolveColour(uint32_t colour)
+{
+    if (colour & 0x80000000u)
+        return GetSysColor(static_cast<int>(colour & 0xFF));
+    return static_cast<COLORREF>(colour & 0xFFFFFF);
+}
+
+namespace {
+
+HFONT fontFor(const fx::Font& f, int ppi)
+{
+    // Made once per look for the whole run.
+    static std::map<std::tuple<std::string, int, int, int>, HFONT> fonts;
+    const int style = (f.bold ? 1 : 0) | (f.italic ? 2 : 0) | (f.underline ? 4 : 0) | (f.strikeOut ? 8 : 0);
+    HFONT& font = fonts[{f.name, f.size, style, ppi}];
+    if (!font)
+        font = CreateFontW(-MulDiv(f.size, ppi, 72), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline,
+                           f.strikeOut, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH, wide(f.name).c_str());
+    return font;
+}
+
+constexpr UINT kTextFlags = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_EXTERNALLEADING;
+
+} // namespace
+
+GdiSurface::GdiSurface(HDC dc, const fx::Font& base) : dc_(dc), current_(base)
+{
+    originalFont_ = SelectObject(dc_, fontFor(base, pixelsPerInch()));
+    originalMode_ = SetBkMode(dc_, TRANSPARENT);
+}
+
+GdiSurface::~GdiSurface()
+{
+    SelectObject(dc_, originalFont_);
+    SetBkMode(dc_, originalMode_);
+}
+
+int GdiSurface::pixelsPerInch() const
+{
+    return GetDeviceCaps(dc_, LOGPIXELSY);
+}
+
+void GdiSurface::setFont(const fx::Font& font)
+{
+    current_ = font;
+    SelectObject(dc_, fontFor(font, pixelsPerInch()));
+}
+
+fx::Size GdiSurface::textExtent(std::string_view text)
+{
+    const std::wstring w = wide(std::string(text));
+    RECT r{0, 0, 0, 0};
+    // Measured top-aligned: some systems give no height for a bottom-aligned measurement.
+    DrawTextW(dc_, w.c_str(), static_cast<int>(w.size()), &r, (kTextFlags & ~DT_BOTTOM) | DT_CALCRECT);
+    if (w.empty()) {
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc_, &tm);
+        return {0, tm.tmHeight + tm.tmExternalLeading};
+    }
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void GdiSurface::drawText(std::string_view text, const fx::Rect& box, uint32_t colour, bool ellipsis)
+{
+    const std::wstring w = wide(std::string(text));
+    RECT r{box.left, box.top, box.right, box.bottom};
+    SetTextColor(dc_, resolveColour(colour));
+    DrawTextW(dc_, w.c_str(), static_cast<int>(w.size()), &r, kTextFlags | (ellipsis ? DT_END_ELLIPSIS : 0));
+}
+
+void GdiSurface::drawLine(int x1, int y, int x2, uint32_t colour)
+{
+    const HPEN pen = CreatePen(PS_SOLID, 1, resolveColour(colour));
+    const HGDIOBJ old = SelectObject(dc_, pen);
+    MoveToEx(dc_, x1, y, nullptr);
+    LineTo(dc_, x2, y);
+    SelectObject(dc_, old);
+    DeleteObject(pen);
+}
+
+void GdiSurface::fillRect(const fx::Rect& box, uint32_t colour)
+{
+    if (colour == fx::kNoColour)
+        return;
+    RECT r{box.left, box.top, box.right, box.bottom};
+    const HBRUSH brush = CreateSolidBrush(resolveColour(colour));
+    FillRect(dc_, &r, brush);
+    DeleteObject(brush);
+}
+
+void GdiSurface::drawFocusRect(const fx::Rect& box)
+{
+    RECT r{box.left, box.top, box.right, box.bottom};
+    DrawFocusRect(dc_, &r);
+}
+
+ResourcePictures& ResourcePictures::container()
+{
+    static ResourcePictures pictures;
+    return pictures;
+}
+
+std::optional<fx::Size> ResourcePictures::pictureSize(const std::string& upperName)
+{
+    const Picture* p = Picture::shared(wide(upperName));
+    if (!p)
+        return std::nullopt;
+    return fx::Size{p->width(), p->height()};
+}
+
+void ResourcePictures::drawPicture(const std::string& upperName, fx::MarkupSurface& surface, const fx::Rect& box, bool)
+{
+    if (const Picture* p = Picture::shared(wide(upperName)))
+        p->draw(static_cast<GdiSurface&>(surface).dc(), box.left, box.top);
+}
+
+namespace {
+
+fx::MarkupResult run(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style, bool measure)
+{
+    GdiSurface surface(dc, style.font);
+    fx::MarkupRequest r;
+    r.text = text;
+    r.rect = {rect.left, rect.top, rect.right, rect.bottom};
+    r.pictures = style.pictures ? &ResourcePictures::container() : nullptr;
+    r.measureOnly = measure;
+    r.wordWrap = style.wordWrap;
+    r.shadowColour = style.shadowColour;
+    r.shadowOffset = style.shadowOffset;
+    r.linkColour = style.linkColour;
+    return fx::DrawMarkup(surface, r);
+}
+
+} // namespace
+
+fx::MarkupResult paintMarkup(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style)
+{
+    return run(dc, text, rect, style, false);
+}
+
+fx::MarkupResult measureMarkup(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style)
+{
+    return run(dc, text, rect, style, true);
+}
+
+} // namespace tk
