@@ -1,5 +1,6 @@
-// Laying out and drawing markup on a surface that only counts: a 29-line instruction-like text,
+// Laying out and drawing markup on a surface that only counts: the editor's 29-line instruction text,
 // and measuring every hint of the main window.
+#include "editor/core/instruction_text.h"
 #include "effects/core/markup.h"
 
 #include <benchmark/benchmark.h>
@@ -24,19 +25,11 @@ public:
     int pixelsPerInch() const override { return 96; }
 };
 
-std::string instructionLike()
-{
-    std::string text = "<P align=\"center\"><B>ИНСТРУКЦИЯ</B></P><BR>";
-    for (int i = 0; i < 27; ++i)
-        text += "<FONT color=\"#0080C0\">" + std::to_string(i + 1) +
-                ".</FONT> Введите слово и подсказку, затем нажмите <B>Добавить</B>, чтобы строка попала в базу слов.<BR>";
-    text += "<P align=\"left\"><HR></P><SHAD>ВНИМАНИЕ!</SHAD> <A href=\"mailto:someone@example.com\">написать</A>";
-    return text;
-}
-
 void BM_InstructionLayoutAndDraw(benchmark::State& state)
 {
-    const std::string text = instructionLike();
+    std::string text;
+    for (const auto& line : slovo::instructionLines())
+        text += line;
     CountingSurface surface;
     fx::MarkupRequest r;
     r.text = text;

@@ -978,6 +978,96 @@ def make_pictures():
     write_gif(os.path.join(d, "mail_anim.gif"), 55, 60, envelope_frames(), [9] * 10)
     write_gif(os.path.join(d, "globe_anim.gif"), 60, 65, globe_frames(), [10] * 12)
 
+
+def list_icon(k):
+    g = Glyph(16, 16)
+    if k == 0:  # a pencil on a sheet
+        g.rect(2, 1, 11, 15, GREY_DARK, 1)
+        g.rect(3, 2, 10, 14, WHITE)
+        g.line((14.5, 4), (7, 11.5), 2.4, ORANGE)
+    elif k == 1:  # a sheet of paper
+        g.rect(3, 1, 13, 15, GREY_DARK, 1)
+        g.rect(4, 2, 12, 14, WHITE)
+        for y in (5, 8, 11):
+            g.line((5.5, y), (10.5, y), 1, GREY)
+    elif k == 2:  # a red tick
+        g.line((2.5, 8.5), (6.5, 12.5), 2.6, RED)
+        g.line((6.5, 12.5), (13.5, 3.5), 2.6, RED)
+    elif k == 3:  # a computer
+        g.rect(1.5, 2, 14.5, 11, GREY_DARK, 1)
+        g.rect(2.5, 3, 13.5, 10, BLUE_LIGHT)
+        g.rect(5, 12, 11, 14.5, GREY)
+    elif k == 4:  # a waste bin
+        g.rect(4, 4, 12, 15, GREY_DARK, 1)
+        g.rect(3, 2.5, 13, 4, GREY_DARK)
+        g.line((6.5, 6), (6.5, 13), 1, GREY)
+        g.line((9.5, 6), (9.5, 13), 1, GREY)
+    elif k == 5:  # a blue tick on a yellow chequered ground
+        for i in range(4):
+            for j in range(4):
+                g.rect(i * 4, j * 4, i * 4 + 4, j * 4 + 4, YELLOW if (i + j) % 2 else YELLOW_DARK)
+        g.line((3, 8.5), (6.5, 12), 2.4, BLUE_DARK)
+        g.line((6.5, 12), (13, 4), 2.4, BLUE_DARK)
+    elif k == 6:  # the letter blocks "abc"
+        for i, colour in enumerate((RED, GREEN, BLUE)):
+            g.rect(0.5 + i * 5, 5, 5.2 + i * 5, 11, colour, 1)
+        g.disc(3, 8, 1.2, WHITE)
+        g.line((7.7, 6.5), (7.7, 9.6), 1, WHITE)
+        g.arc(13, 8, 1.4, 40, 320, 1, WHITE)
+    elif k == 7:  # a light bulb
+        g.disc(8, 6.5, 5, YELLOW_DARK)
+        g.disc(8, 6.5, 4, YELLOW)
+        g.rect(5.5, 11, 10.5, 14.5, GREY_DARK, 1)
+    else:  # a red no-entry sign
+        ball(g, 8, 8, 7.5, RED, RED_DARK)
+        g.rect(3.5, 6.8, 12.5, 9.2, WHITE)
+    return g
+
+
+def stop_icon():
+    """48 x 64, 16 colours: a red open hand, dark red shading, black outline, light grey ground."""
+    c = Canvas(48, 64)
+    for y in range(64):
+        for x in range(48):
+            c.px[y][x] = (192 / 255, 192 / 255, 192 / 255)
+    black, red, dark = (0, 0, 0), (0.9, 0.05, 0.05), (0.55, 0.0, 0.0)
+    fingers = [(10, 10, 24), (17, 5, 24), (24, 3, 24), (31, 6, 24)]
+    for colour, grow in ((black, 1.6), (dark, 0.6), (red, 0.0)):
+        for x, top, bottom in fingers:
+            c.line((x, top), (x, bottom), 6.2 + 2 * grow - (1.2 if colour == red else 0), colour)
+        c.line((38, 36), (44, 26), 6.2 + 2 * grow - (1.2 if colour == red else 0), colour)
+        c.shape(lambda px, py, g=grow: max(abs(px - 24) - 16 - g, abs(py - 38) - 16 - g) - 0.0, (4, 18, 44, 58), colour)
+    indices, palette = [], [(192, 192, 192), (0, 0, 0), (140, 0, 0), (230, 13, 13)]
+    for y in range(64):
+        for x in range(48):
+            p = tuple(int(round(v * 255)) for v in c.px[y][x])
+            indices.append(min(range(len(palette)), key=lambda i: sum((palette[i][k] - p[k]) ** 2 for k in range(3))))
+    write_bmp4(os.path.join(ASSETS, "stopicon.bmp"), 48, 64, indices, palette)
+
+
+def write_bmp4(path, w, h, indices, palette):
+    stride = ((w + 1) // 2 + 3) & ~3
+    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette) + b"\0" * 4 * (16 - len(palette))
+    rows = b""
+    for y in range(h - 1, -1, -1):
+        row = bytearray(stride)
+        for x in range(w):
+            v = indices[y * w + x]
+            row[x // 2] |= v << (4 if x % 2 == 0 else 0)
+        rows += bytes(row)
+    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, 0, len(rows), 2835, 2835, 16, 0)
+    offset = 14 + len(header) + len(pal)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset) + header + pal + rows)
+
+
+def make_dialog_pictures():
+    d = os.path.join(ASSETS, "pictures")
+    for k in range(9):
+        g = list_icon(k)
+        write_gif(os.path.join(d, f"imagelist{k}.gif"), 16, 16, [g.frame()])
+    stop_icon()
+
 if __name__ == "__main__":
     os.makedirs(ASSETS, exist_ok=True)
     make_gallows()
@@ -987,3 +1077,4 @@ if __name__ == "__main__":
     make_stop()
     make_icon()
     make_pictures()
+    make_dialog_pictures()

@@ -2,6 +2,8 @@
 // line 12 pixels high (font size 12: 16), draws recorded as text.
 #include "effects/core/markup.h"
 
+#include "editor/core/instruction_text.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -251,6 +253,21 @@ TEST_F(Fixture, TheProgramsOwnTextsLayOut)
         EXPECT_LE(m.width, 400) << t;
         draw(t, {0, 0, 400, 100}, false);
     }
+}
+
+TEST_F(Fixture, TheInstructionTextLaysOutInTheDialogsLabel)
+{
+    std::string text;
+    for (const auto& line : slovo::instructionLines())
+        text += line;
+    EXPECT_EQ(slovo::instructionLines().size(), 29u);
+    const auto m = measure(text, {0, 0, 572, 10000});
+    EXPECT_LE(m.width, 572);
+    EXPECT_GT(m.height, 20 * 12) << "many lines";
+    EXPECT_EQ(m.plainText.find('<'), std::string::npos) << "no tag leaks into the text";
+    EXPECT_NE(m.plainText.find("ВНИМАНИЕ!"), std::string::npos);
+    draw(text, {0, 0, 572, 10000});
+    EXPECT_FALSE(surface.log.empty());
 }
 
 // Random markup (unbalanced tags, lone "<", long attribute values, deep nesting) lays out

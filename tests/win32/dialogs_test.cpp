@@ -1,0 +1,222 @@
+// The markup dialog and the stop dialog as real modal windows: layout, texts and the results of
+// buttons, Enter, Escape and the close box, with screenshots.
+#include "effects/win32/dialogs.h"
+
+#include "editor/core/instruction_text.h"
+#include "tests/e2e/driver.h"
+#include "toolkit/application.h"
+#include "toolkit/html_label.h"
+#include "toolkit/picture.h"
+#include "toolkit/text.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace fx {
+namespace {
+
+class DialogEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        gdiplus = std::make_unique<tk::GdiplusSession>();
+        app = std::make_unique<tk::Application>(GetModuleHandleW(nullptr), "Dialogs");
+    }
+    void TearDown() override
+    {
+        app.reset();
+        gdiplus.reset();
+    }
+    std::unique_ptr<tk::GdiplusSession> gdiplus;
+    std::unique_ptr<tk::Application> app;
+};
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new DialogEnvironment);
+
+HWND findDialog()
+{
+    HWND found = nullptr;
+    e2e::waitFor([&] {
+        found = FindWindowW(L"TSlovoDialog", nullptr);
+        return found && IsWindowVisible(found);
+    }, std::chrono::seconds(10));
+    return found;
+}
+
+std::vector<HWND> buttons(HWND dialog)
+{
+    std::vector<HWND> out;
+    for (HWND w = GetWindow(dialog, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t cls[32];
+        GetClassNameW(w, cls, 32);
+        if (std::wstring(cls) == L"Button" || std::wstring(cls) == L"BUTTON")
+            out.push_back(w);
+    }
+    return out;
+}
+
+RECT clientRectOf(HWND child, HWND dialog)
+{
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Runs the dialog; another thread inspects the window and then closes it its own way.
+template <typename Run>
+auto withDialog(Run run, const std::function<void(HWND)>& inspectAndClose)
+{
+    std::thread driver([&] {
+        const HWND dialog = findDialog();
+        if (dialog)
+            inspectAndClose(dialog);
+    });
+    auto result = run();
+    driver.join();
+    return result;
+}
+
+THTMLDialog instructionDialog()
+{
+    THTMLDialog d;
+    d.Caption = "Инструкция";
+    d.Width = 600;
+    d.Height = 400;
+    d.Color = 0xFFFFFF;
+    d.Position = TPosition::poDesktopCenter;
+    d.HTMLText = slovo::instructionLines();
+    d.Images = &tk::ResourceImageList::editorImages();
+    d.ShadowColor = 0;
+    d.CenterButton.Visible = false;
+    d.RightButton = {"Закрыть", true, true, 2, true};
+    return d;
+}
+
+TEST(HtmlDialog, InstructionWindowReturnsCancelHoweverItCloses)
+{
+    const std::function<void(HWND)> closers[] = {
+        [](HWND d) {
+            Sleep(150);
+            e2e::screenshot(d, e2e::artifactPath("instruction-dialog.bmp"));
+            PostMessageW(buttons(d).at(0), BM_CLICK, 0, 0);
+        },
+        [](HWND d) { PostMessageW(buttons(d).at(0), WM_KEYDOWN, VK_RETURN, 1); },
+        [](HWND d) { PostMessageW(buttons(d).at(0), WM_KEYDOWN, VK_ESCAPE, 1); },
+        [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); },
+    };
+    for (size_t i = 0; i < std::size(closers); ++i) {
+        THTMLDialog d = instructionDialog();
+        std::atomic<int> count{-1};
+        std::atomic<int> right{0}, client{0};
+        std::string title;
+        const int result = withDialog([&] { return d.Execute(); }, [&](HWND dialog) {
+            const auto b = buttons(dialog);
+            count = static_cast<int>(b.size());
+            RECT c;
+            GetClientRect(dialog, &c);
+            client = c.right;
+            if (!b.empty())
+                right = clientRectOf(b[0], dialog).right;
+            title = e2e::windowText(dialog);
+            closers[i](dialog);
+        });
+        EXPECT_EQ(result, 2) << "closer " << i;
+        EXPECT_EQ(count.load(), 1) << "only the right-hand button shows";
+        EXPECT_EQ(client.load(), 600);
+        EXPECT_EQ(right.load(), 600 - 10) << "10 pixels from the right edge";
+        EXPECT_EQ(title, "Инструкция");
+    }
+}
+
+TEST(HtmlDialog, DefaultButtonsAndHiddenPlaces)
+{
+    THTMLDialog d; // "Ok" (1, default) and "Cancel" (2, cancel); the left place is empty
+    d.HTMLText = {"<B>Вопрос</B>"};
+    d.Width = 300;
+    const std::pair<std::function<void(HWND)>, int> cases[] = {
+        {[](HWND w) { PostMessageW(buttons(w).at(0), WM_KEYDOWN, VK_RETURN, 1); }, 1},
+        {[](HWND w) { PostMessageW(buttons(w).at(0), WM_KEYDOWN, VK_ESCAPE, 1); }, 2},
+        {[](HWND w) { PostMessageW(buttons(w).at(0), BM_CLICK, 0, 0); }, 1},
+        {[](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }, 2},
+    };
+    for (const auto& [close, expected] : cases) {
+        std::vector<RECT> places;
+        const int result = withDialog([&] { return d.Execute(); }, [&](HWND w) {
+            for (HWND b : buttons(w))
+                places.push_back(clientRectOf(b, w));
+            close(w);
+        });
+        EXPECT_EQ(result, expected);
+        ASSERT_EQ(places.size(), 2u);
+        const int bw = places[0].right - places[0].left;
+        EXPECT_EQ(places[0].left, 300 - 2 * (bw + 10)) << "centre place";
+        EXPECT_EQ(places[1].left, 300 - (bw + 10)) << "right place";
+    }
+}
+
+TEST(StopDialog, RussianWithoutHelpHasOneCentredCancel)
+{
+    TProStopDialog d;
+    d.Language = TDialogLanguage::dlRussian;
+    d.SoundType = TSoundType::stAsterisk;
+    d.Caption = "Ошибка ввода";
+    d.StopMessage = "Строка таблицы не заполнена! Заполните &слово и подсказку, затем сохраните таблицу еще раз.";
+    std::string title, cancel;
+    int count = 0, cancelLeft = 0;
+    withDialog([&] { d.Execute(); return 0; }, [&](HWND w) {
+        title = e2e::windowText(w);
+        const auto b = buttons(w);
+        count = static_cast<int>(b.size());
+        if (!b.empty()) {
+            cancel = e2e::windowText(b[0]);
+            cancelLeft = clientRectOf(b[0], w).left;
+        }
+        Sleep(150);
+        e2e::screenshot(w, e2e::artifactPath("stop-dialog-ru.bmp"));
+        PostMessageW(b.at(0), WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+    EXPECT_EQ(title, "Ошибка ввода");
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(cancel, "Отмена");
+    const HDC screen = GetDC(nullptr);
+    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(cancelLeft, static_cast<int>(std::lround(151.0 * ppi / 120)));
+
+    d.Caption.clear();
+    withDialog([&] { d.Execute(); return 0; }, [&](HWND w) {
+        title = e2e::windowText(w);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(title, "Стоп") << "the language's own title";
+}
+
+TEST(StopDialog, EnglishWithHelpShowsBothButtons)
+{
+    TProStopDialog d;
+    d.HelpContext = 7;
+    d.StopMessage = "The row is incomplete.";
+    std::string title;
+    std::vector<std::string> captions;
+    withDialog([&] { d.Execute(); return 0; }, [&](HWND w) {
+        title = e2e::windowText(w);
+        for (HWND b : buttons(w))
+            captions.push_back(e2e::windowText(b));
+        Sleep(150);
+        e2e::screenshot(w, e2e::artifactPath("stop-dialog-en.bmp"));
+        PostMessageW(buttons(w).at(0), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(title, "Stop");
+    EXPECT_EQ(captions, (std::vector<std::string>{"Cancel", "&Help"}));
+    EXPECT_EQ(TProCommonDialog::titleId(TDialogLanguage::dlKorean), 30960u);
+    EXPECT_EQ(TProCommonDialog::cancelId(TDialogLanguage::dlKorean), 30401u);
+    EXPECT_EQ(TProCommonDialog::beepType(TSoundType::stQuestion), static_cast<UINT>(MB_ICONQUESTION));
+}
+
+} // namespace
+} // namespace fx
