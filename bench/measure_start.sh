@@ -15,4 +15,5 @@ b=build/mingw64/bench
 wine "$b/bench_startup.exe" 0 30
 wine "$b/bench_startup.exe" 100000 10
 wine "$b/bench_startup.exe" 0 1 >/dev/null   # leave the built-in base in place
+wine "$b/bench_markup_gdi.exe"
 wine "$b/bench_launch.exe" "$root/build/mingw64/game/win32/Slovolovka.exe" 5

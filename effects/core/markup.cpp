@@ -91,13 +91,20 @@ struct State {
     bool shadow = false;
     int align = 0; // 0 left, 1 right, 2 centre
     int indent = 0;
+    int script = 0; // 1 subscript, 2 superscript
+    bool highlight = false, error = false, blink = false;
+    uint32_t fontBack = kNoColour, paraBack = kNoColour;
+    int listLevel = 0;
 };
 
 enum class Pass { Measure, Draw, HitTest };
 
 class Layout {
 public:
-    Layout(MarkupSurface& s, const MarkupRequest& r, MarkupResult& out) : s_(s), r_(r), out_(out) {}
+    Layout(MarkupSurface& s, const MarkupRequest& r, MarkupResult& out, uint32_t startBrush)
+        : s_(s), r_(r), out_(out), startBrush_(startBrush)
+    {
+    }
 
     int ghHeight()
     {
@@ -200,7 +207,20 @@ private:
                         out_.anchor = state_.target;
                 }
                 if (pass == Pass::Draw) {
-                    const Rect box{lineX + curX, lineTop, r_.rect.right, lineBottom - imageOffset_};
+                    Rect box{lineX + curX, lineTop, r_.rect.right, lineBottom - imageOffset_};
+                    const int quarter = extent.height / 4;
+                    if (state_.script == 1)
+                        box.bottom += quarter;
+                    else if (state_.script == 2)
+                        box.bottom -= quarter;
+                    const uint32_t back = state_.highlight ? kSystemColour + 13 : state_.fontBack != kNoColour ? state_.fontBack : state_.paraBack;
+                    if (back != kNoColour)
+                        s_.fillRect(Rect{box.left, lineTop, box.left + extent.width, lineBottom}, back);
+                    if (state_.error) {
+                        // A red zigzag under the chunk.
+                        for (int x = box.left; x + 2 <= box.left + extent.width; x += 2)
+                            s_.drawLine(x, lineBottom - 1 - ((x - box.left) / 2) % 2, x + 2, 0x0000FF);
+                    }
                     if (state_.shadow)
                         s_.drawText(shown, Rect{box.left + r_.shadowOffset, box.top + r_.shadowOffset,
                                                 box.right + r_.shadowOffset, box.bottom + r_.shadowOffset},
@@ -245,6 +265,10 @@ private:
 
     uint32_t textColour() const
     {
+        if (state_.blink && !r_.blinkVisible)
+            return startBrush_;
+        if (state_.highlight && !r_.selected)
+            return kSystemColour + 14;
         if (state_.inAnchor && !r_.selected) {
             const bool hovered = state_.anchorCount - 1 == r_.hoverLink;
             if (hovered && r_.hoverTextColour != kNoColour)
@@ -277,8 +301,10 @@ private:
                 s_.drawLine(lineX, lineTop + lineHeight_ + 1, r_.rect.right, 0);
             return true;
         } else if (name == "P") {
-            if (closing)
+            if (closing) {
+                state_.paraBack = kNoColour;
                 return true;
+            }
             if (auto align = attribute(tag, up, "ALIGN")) {
                 const std::string v = upper(*align);
                 if (v.find("RIGHT") != std::string::npos)
@@ -290,13 +316,18 @@ private:
             }
             if (auto indent = attribute(tag, up, "INDENT"))
                 state_.indent = toInt(*indent);
+            if (auto back = attribute(tag, up, "BGCOLOR"))
+                state_.paraBack = markupColour(upper(*back));
         } else if (name == "FONT") {
             if (closing) {
                 state_.font.name = base_.name;
                 state_.font.size = base_.size;
                 if (!r_.selected)
                     state_.font.colour = base_.colour;
+                state_.fontBack = kNoColour;
             } else {
+                if (auto back = attribute(tag, up, "BGCOLOR"))
+                    state_.fontBack = markupColour(upper(*back));
                 if (auto face = attribute(tag, up, "FACE"))
                     state_.font.name = upper(*face);
                 if (auto colour = attribute(tag, up, " COLOR"); colour && !r_.selected)
@@ -309,6 +340,34 @@ private:
             }
         } else if (name == "SHAD") {
             state_.shadow = !closing;
+        } else if (name == "SUB" || name == "SUP") {
+            state_.script = closing ? 0 : (name == "SUB" ? 1 : 2);
+        } else if (name == "HI") {
+            state_.highlight = !closing;
+        } else if (name == "E") {
+            state_.error = !closing;
+        } else if (name == "BLINK") {
+            state_.blink = !closing;
+        } else if (name == "IND" && !closing) {
+            if (auto x = attribute(tag, up, "X"))
+                curX = toInt(*x);
+        } else if (name == "UL") {
+            state_.listLevel = std::max(0, state_.listLevel + (closing ? -1 : 1));
+            return true;
+        } else if (name == "LI" && !closing) {
+            if (curX > 0) {
+                keepTag = true; // the item starts a line of its own
+                return true;
+            }
+            const int x = 12 * std::max(1, state_.listLevel);
+            if (pass == Pass::Draw)
+                s_.drawText("\x95", Rect{lineX + x - 10, lineTop, lineX + x, lineTop + lineHeight_ - imageOffset_}, textColour(), false);
+            curX = x;
+        } else if (name == "BODY" && !closing) {
+            if (auto colour = attribute(tag, up, "BGCOLOR"); colour && pass == Pass::Draw && !bodyFilled_) {
+                s_.fillRect(r_.rect, markupColour(upper(*colour)));
+                bodyFilled_ = true;
+            }
         } else if (name == "A") {
             if (closing) {
                 state_.inAnchor = false;
@@ -399,6 +458,8 @@ private:
     State state_;
     int lineHeight_ = 0, imageOffset_ = 0, lineWidth_ = 0, ghAtHit_ = 0;
     bool chunkHit_ = false, imageHit_ = false;
+    bool bodyFilled_ = false;
+    uint32_t startBrush_ = kNoColour;
 };
 
 struct NamedColour {
@@ -486,7 +547,7 @@ MarkupResult DrawMarkup(MarkupSurface& surface, const MarkupRequest& request)
             prepared += c;
     }
 
-    Layout layout(surface, request, out);
+    Layout layout(surface, request, out, savedBrush);
     layout.run(std::move(prepared));
     surface.setFont(savedFont);
     surface.setBrushColour(savedBrush);

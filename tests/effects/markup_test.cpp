@@ -48,7 +48,12 @@ public:
         log.push_back(buf);
     }
     void drawLine(int x1, int y, int x2, uint32_t) override { log.push_back("line " + std::to_string(x1) + "-" + std::to_string(x2) + " y " + std::to_string(y)); }
-    void fillRect(const Rect&, uint32_t) override {}
+    void fillRect(const Rect& r, uint32_t c) override
+    {
+        char buf[80];
+        std::snprintf(buf, sizeof buf, "fill %d,%d-%d,%d colour %06X", r.left, r.top, r.right, r.bottom, c);
+        log.push_back(buf);
+    }
     void drawFocusRect(const Rect& r) override { log.push_back("focus " + std::to_string(r.left)); }
     uint32_t brushColour() const override { return brush; }
     void setBrushColour(uint32_t c) override { brush = c; }
@@ -156,7 +161,9 @@ TEST_F(Fixture, FontColourAndFaceEndWithoutNesting)
     EXPECT_EQ(markupColour("nocolour"), 0u);
     surface.log.clear();
     draw("<FONT bgcolor=\"#FF0000\">a</FONT>");
-    EXPECT_NE(surface.log[0].find("colour 000000"), std::string::npos) << "BGCOLOR is not COLOR";
+    ASSERT_EQ(surface.log.size(), 2u);
+    EXPECT_EQ(surface.log[0], "fill 1,0-7,12 colour 0000FF") << "BGCOLOR fills behind the text";
+    EXPECT_NE(surface.log[1].find("colour 000000"), std::string::npos) << "BGCOLOR is not COLOR";
 }
 
 TEST_F(Fixture, EntitiesAndAmpersands)
@@ -253,6 +260,56 @@ TEST_F(Fixture, TheProgramsOwnTextsLayOut)
         EXPECT_LE(m.width, 400) << t;
         draw(t, {0, 0, 400, 100}, false);
     }
+}
+
+TEST_F(Fixture, TheRestOfTheEngine)
+{
+    draw("a<SUB>b</SUB><SUP>c</SUP>");
+    EXPECT_EQ(surface.log[1], "text 'b' at 7,0-15 colour 000000") << "a quarter lower";
+    EXPECT_EQ(surface.log[2], "text 'c' at 13,0-9 colour 000000") << "a quarter higher";
+
+    surface.log.clear();
+    draw("<HI>x</HI>");
+    EXPECT_EQ(surface.log[0], "fill 1,0-7,12 colour 8000000D");
+    EXPECT_EQ(surface.log[1], "text 'x' at 1,0-12 colour 8000000E");
+
+    surface.log.clear();
+    MarkupRequest r;
+    r.text = "<BLINK>x</BLINK>y";
+    r.rect = {0, 0, 100, 50};
+    r.blinkVisible = false;
+    DrawMarkup(surface, r);
+    EXPECT_EQ(surface.log[0], "text 'x' at 1,0-12 colour 123456") << "the starting brush colour hides it";
+    EXPECT_EQ(surface.log[1], "text 'y' at 7,0-12 colour 000000");
+
+    surface.log.clear();
+    draw("a<IND x=\"40\">b");
+    EXPECT_EQ(surface.log[1], "text 'b' at 41,0-12 colour 000000");
+
+    surface.log.clear();
+    draw("<UL><LI>one<LI>two</UL>after");
+    ASSERT_GE(surface.log.size(), 5u);
+    EXPECT_EQ(surface.log[1], "text 'one' at 13,12-24 colour 000000") << "items indent by 12";
+    EXPECT_EQ(surface.log[3], "text 'two' at 13,24-36 colour 000000") << "each item on a line of its own";
+    EXPECT_EQ(surface.log[4], "text 'after' at 1,36-48 colour 000000");
+
+    surface.log.clear();
+    draw("<BODY bgcolor=\"#00FF00\"><FONT bgcolor=\"clred\">r</FONT><P bgcolor=\"clblue\">p</P>");
+    EXPECT_EQ(surface.log[0], "fill 0,0-200,100 colour 00FF00");
+    EXPECT_EQ(surface.log[1], "fill 1,0-7,12 colour 0000FF");
+    EXPECT_EQ(surface.log[3], "fill 7,0-13,12 colour FF0000");
+
+    surface.log.clear();
+    draw("<E>bad</E>");
+    EXPECT_EQ(surface.log.front().substr(0, 4), "line") << "a zigzag under the chunk";
+
+    surface.log.clear();
+    draw("a<NONSENSE x=\"1\">b<R 45>c</R>");
+    EXPECT_EQ(surface.log.size(), 3u) << "unknown tags are skipped";
+    std::string deep;
+    for (int i = 0; i < 2000; ++i)
+        deep += "<B><FONT color=\"#123456\"><A href=\"x\">";
+    EXPECT_GE(measure(deep + "end").width, 18);
 }
 
 TEST_F(Fixture, TheInstructionTextLaysOutInTheDialogsLabel)
