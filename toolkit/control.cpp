@@ -3,6 +3,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/hints.h"
+#include "toolkit/html_list_box.h"
 #include "toolkit/text.h"
 
 #include <map>
@@ -173,6 +174,20 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+        // Owner-drawn children draw themselves.
+        const UINT id = msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->CtlID
+                                              : reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlID;
+        if (auto* list = dynamic_cast<HtmlListBox*>(fromHandle(GetDlgItem(hwnd_, static_cast<int>(id))))) {
+            if (msg == WM_MEASUREITEM)
+                list->measureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+            else
+                list->drawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+            return TRUE;
+        }
+        break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         const COLORREF colour = backgroundColour();

@@ -213,7 +213,11 @@ private:
                         box.bottom += quarter;
                     else if (state_.script == 2)
                         box.bottom -= quarter;
-                    const uint32_t back = state_.highlight ? kSystemColour + 13 : state_.fontBack != kNoColour ? state_.fontBack : state_.paraBack;
+                    const bool hovered = state_.inAnchor && state_.anchorCount - 1 == r_.hoverLink;
+                    const uint32_t back = hovered && r_.hoverColour != kNoColour ? r_.hoverColour
+                                          : state_.highlight                     ? kSystemColour + 13
+                                          : state_.fontBack != kNoColour         ? state_.fontBack
+                                                                                 : state_.paraBack;
                     if (back != kNoColour)
                         s_.fillRect(Rect{box.left, lineTop, box.left + extent.width, lineBottom}, back);
                     if (state_.error) {

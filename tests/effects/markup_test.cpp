@@ -244,6 +244,18 @@ TEST_F(Fixture, AnchorsHitTestInsideTheTextBand)
     EXPECT_EQ(drawn.focusAnchor, "http://example.com/");
     EXPECT_NE(surface.log[1].find("colour FF0000 underline"), std::string::npos) << surface.log[1];
     EXPECT_EQ(surface.log.back().find("underline"), std::string::npos) << "the anchor ends at </A>";
+
+    surface.log.clear();
+    d.focusLink = -1;
+    d.hoverLink = 0;
+    d.hoverStyle = true;
+    d.hoverColour = 0x00FFFF;
+    d.hoverTextColour = 0x0000FF;
+    const auto hovered = DrawMarkup(surface, d);
+    EXPECT_EQ(surface.log[1], "fill 19,0-43,12 colour 00FFFF") << "the hover background";
+    EXPECT_EQ(surface.log[2], "text 'site' at 19,0-12 colour 0000FF underline");
+    EXPECT_EQ(hovered.hoverRect.left, 19);
+    EXPECT_EQ(hovered.hoverRect.right, 43);
 }
 
 TEST_F(Fixture, TheProgramsOwnTextsLayOut)

@@ -5,7 +5,9 @@
 #include "editor/core/instruction_text.h"
 #include "tests/e2e/driver.h"
 #include "toolkit/application.h"
+#include "toolkit/dialog_window.h"
 #include "toolkit/html_label.h"
+#include "toolkit/html_list_box.h"
 #include "toolkit/picture.h"
 #include "toolkit/text.h"
 
@@ -216,6 +218,52 @@ TEST(StopDialog, EnglishWithHelpShowsBothButtons)
     EXPECT_EQ(TProCommonDialog::titleId(TDialogLanguage::dlKorean), 30960u);
     EXPECT_EQ(TProCommonDialog::cancelId(TDialogLanguage::dlKorean), 30401u);
     EXPECT_EQ(TProCommonDialog::beepType(TSoundType::stQuestion), static_cast<UINT>(MB_ICONQUESTION));
+}
+
+TEST(HtmlLabel, AnchorsTurnTheCursorAndRaiseTheirEvents)
+{
+    tk::DialogWindow host("links", 300, 60, RGB(255, 255, 255));
+    tk::MarkupStyle style;
+    style.pictures = false;
+    tk::HtmlLabel label(&host, "label", tk::Bounds{0, 0, 300, 40}, style, 7);
+    label.setText("go <A href=\"local:thing\">here</A> now");
+    std::vector<std::string> events;
+    label.OnAnchorEnter = [&](const std::string& a) { events.push_back("enter " + a); };
+    label.OnAnchorExit = [&](const std::string& a) { events.push_back("exit " + a); };
+    label.OnAnchorClick = [&](const std::string& a) { events.push_back("click " + a); };
+    label.autoSize();
+    EXPECT_GT(label.bounds().height, 8) << "sized to its text";
+
+    int x = 0;
+    for (; x < 300 && events.empty(); ++x)
+        SendMessageW(label.handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, 6));
+    ASSERT_EQ(events, std::vector<std::string>{"enter local:thing"}) << "no anchor found along the line";
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    SendMessageW(label.handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 2, 6));
+    SendMessageW(label.handle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 6));
+    EXPECT_EQ(events, (std::vector<std::string>{"enter local:thing", "click local:thing", "exit local:thing"}));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST(HtmlListBox, ItemsAreMarkupAsHighAsTheirText)
+{
+    tk::DialogWindow host("list", 300, 200, RGB(255, 255, 255));
+    tk::MarkupStyle style;
+    tk::HtmlListBox list(&host, "list", tk::Bounds{0, 0, 300, 200}, style, 9);
+    list.setImages(&tk::ResourceImageList::editorImages());
+    list.addItem("<IMG src=\"icon_peace.gif\" align=\"top\">    Запрос на обновление");
+    list.addItem("<IMG src=\"idx:3\" align=\"top\"> первая<BR>вторая строка");
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.item(1), "<IMG src=\"idx:3\" align=\"top\"> первая<BR>вторая строка");
+    const LRESULT one = SendMessageW(list.handle(), LB_GETITEMHEIGHT, 0, 0);
+    const LRESULT two = SendMessageW(list.handle(), LB_GETITEMHEIGHT, 1, 0);
+    EXPECT_GE(one, 15) << "as high as its picture";
+    EXPECT_GT(two, one) << "two lines";
+    ShowWindow(host.handle(), SW_SHOWNA);
+    UpdateWindow(host.handle());
+    e2e::screenshot(host.handle(), e2e::artifactPath("html-list-box.bmp"));
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
 }
 
 } // namespace
