@@ -18,11 +18,11 @@ namespace {
 HFONT fontFor(const fx::Font& f, int ppi)
 {
     // Made once per look for the whole run.
-    static std::map<std::tuple<std::string, int, int, int>, HFONT> fonts;
+    static std::map<std::tuple<std::string, int, int, int, int>, HFONT> fonts;
     const int style = (f.bold ? 1 : 0) | (f.italic ? 2 : 0) | (f.underline ? 4 : 0) | (f.strikeOut ? 8 : 0);
-    HFONT& font = fonts[{f.name, f.size, style, ppi}];
+    HFONT& font = fonts[{f.name, f.size, style, ppi, f.angle}];
     if (!font)
-        font = CreateFontW(-MulDiv(f.size, ppi, 72), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline,
+        font = CreateFontW(-MulDiv(f.size, ppi, 72), 0, f.angle * 10, f.angle * 10, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline,
                            f.strikeOut, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH, wide(f.name).c_str());
     return font;
@@ -117,10 +117,29 @@ std::optional<fx::Size> ResourcePictures::pictureSize(const std::string& upperNa
     return fx::Size{p->width(), p->height()};
 }
 
-void ResourcePictures::drawPicture(const std::string& upperName, fx::MarkupSurface& surface, const fx::Rect& box, bool)
+void ResourcePictures::drawPicture(const std::string& upperName, fx::MarkupSurface& surface, const fx::Rect& box, bool stretch)
 {
-    if (const Picture* p = Picture::shared(wide(upperName)))
-        p->draw(static_cast<GdiSurface&>(surface).dc(), box.left, box.top);
+    const Picture* p = Picture::shared(wide(upperName));
+    if (!p)
+        return;
+    const HDC dc = static_cast<GdiSurface&>(surface).dc();
+    if (!stretch) {
+        p->draw(dc, box.left, box.top);
+        return;
+    }
+    // WIDTH and HEIGHT stretch the picture into its box.
+    const HDC mem = CreateCompatibleDC(dc);
+    const HGDIOBJ old = SelectObject(mem, p->bitmap());
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, mem, 0, 0, p->width(), p->height(), blend);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+int ResourcePictures::frameCount(const std::string& upperName)
+{
+    const Picture* p = Picture::shared(wide(upperName));
+    return p ? static_cast<int>(p->frameCount()) : 0;
 }
 
 namespace {

@@ -47,6 +47,7 @@ class ResourcePictures : public fx::PictureSource {
 public:
     std::optional<fx::Size> pictureSize(const std::string& upperName) override;
     void drawPicture(const std::string& upperName, fx::MarkupSurface& surface, const fx::Rect& box, bool stretch) override;
+    int frameCount(const std::string& upperName) override;
     int imageCount() override { return 0; }
     fx::Size imageSize() override { return {}; }
     void drawImage(int, fx::MarkupSurface&, int, int) override {}

@@ -367,10 +367,24 @@ private:
             if (pass == Pass::Draw)
                 s_.drawText("\x95", Rect{lineX + x - 10, lineTop, lineX + x, lineTop + lineHeight_ - imageOffset_}, textColour(), false);
             curX = x;
+        } else if (name == "R") {
+            size_t digits = n;
+            while (digits < up.size() && up[digits] == ' ')
+                ++digits;
+            state_.font.angle = closing ? 0 : toInt(up.substr(digits));
         } else if (name == "BODY" && !closing) {
-            if (auto colour = attribute(tag, up, "BGCOLOR"); colour && pass == Pass::Draw && !bodyFilled_) {
-                s_.fillRect(r_.rect, markupColour(upper(*colour)));
+            if (pass == Pass::Draw && !bodyFilled_) {
                 bodyFilled_ = true;
+                if (auto colour = attribute(tag, up, "BGCOLOR"))
+                    s_.fillRect(r_.rect, markupColour(upper(*colour)));
+                // A background picture is tiled over the whole rectangle.
+                if (auto picture = attribute(tag, up, "BACKGROUND"); picture && r_.pictures) {
+                    const std::string name = upper(*picture);
+                    if (auto size = r_.pictures->pictureSize(name); size && size->width > 0 && size->height > 0)
+                        for (int y = r_.rect.top; y < r_.rect.bottom; y += size->height)
+                            for (int x = r_.rect.left; x < r_.rect.right; x += size->width)
+                                r_.pictures->drawPicture(name, s_, Rect{x, y, x + size->width, y + size->height}, false);
+                }
             }
         } else if (name == "A") {
             if (closing) {
@@ -433,8 +447,12 @@ private:
         if (pass == Pass::Draw) {
             if (index >= 0)
                 r_.images->drawImage(index, s_, lineX + curX, lineTop);
-            else
-                r_.pictures->drawPicture(src, s_, Rect{lineX + curX, lineTop, lineX + curX + size.width, lineTop + size.height}, stretch);
+            else {
+                const Rect box{lineX + curX, lineTop, lineX + curX + size.width, lineTop + size.height};
+                if (r_.pictures->frameCount(src) > 1 && startBrush_ != kNoColour)
+                    s_.fillRect(box, startBrush_);
+                r_.pictures->drawPicture(src, s_, box, stretch);
+            }
         }
         if (pass == Pass::HitTest && state_.inAnchor && r_.probeX - lineX > curX && r_.probeX - lineX < curX + size.width
             && r_.probeY > lineTop && r_.probeY < lineTop + size.height) {

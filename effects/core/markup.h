@@ -21,6 +21,7 @@ struct Font {
     int size = 8; // points
     bool bold = false, italic = false, underline = false, strikeOut = false;
     uint32_t colour = 0;
+    int angle = 0; // degrees, counter-clockwise (the R tag)
 };
 
 struct Size {
@@ -52,6 +53,7 @@ public:
     // Natural size of the named picture (names without regard to case), or nothing.
     virtual std::optional<Size> pictureSize(const std::string& upperName) = 0;
     virtual void drawPicture(const std::string& upperName, MarkupSurface& surface, const Rect& box, bool stretch) = 0;
+    virtual int frameCount(const std::string& upperName) { (void)upperName; return 1; }
     virtual int imageCount() = 0;
     virtual Size imageSize() = 0;
     virtual void drawImage(int index, MarkupSurface& surface, int x, int y) = 0;

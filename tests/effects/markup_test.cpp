@@ -17,6 +17,7 @@ public:
     Font current{"BASE", 8, false, false, false, false, 0x000000};
     uint32_t brush = 0x123456;
     std::vector<std::string> log;
+    std::vector<int> angles;
 
     Font font() const override { return current; }
     void setFont(const Font& f) override { current = f; }
@@ -38,6 +39,7 @@ public:
     }
     void drawText(std::string_view text, const Rect& box, uint32_t colour, bool ellipsis) override
     {
+        angles.push_back(current.angle);
         std::string v = visible(text);
         const int room = (box.right - box.left) / charWidth();
         if (ellipsis && static_cast<int>(v.size()) > room)
@@ -316,8 +318,15 @@ TEST_F(Fixture, TheRestOfTheEngine)
     EXPECT_EQ(surface.log.front().substr(0, 4), "line") << "a zigzag under the chunk";
 
     surface.log.clear();
-    draw("a<NONSENSE x=\"1\">b<R 45>c</R>");
-    EXPECT_EQ(surface.log.size(), 3u) << "unknown tags are skipped";
+    draw("a<NONSENSE x=\"1\">b");
+    EXPECT_EQ(surface.log.size(), 2u) << "unknown tags are skipped";
+    draw("<R 45>c</R>d");
+    EXPECT_EQ(surface.angles[surface.angles.size() - 2], 45) << "R turns the text";
+    EXPECT_EQ(surface.angles.back(), 0) << "until </R>";
+
+    pictures.drawn.clear();
+    draw("<BODY background=\"smiley.gif\">x", {0, 0, 30, 20});
+    EXPECT_EQ(pictures.drawn.size(), 4u) << "tiled: two across, two down";
     std::string deep;
     for (int i = 0; i < 2000; ++i)
         deep += "<B><FONT color=\"#123456\"><A href=\"x\">";
