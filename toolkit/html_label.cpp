@@ -24,19 +24,12 @@ fx::MarkupResult HtmlLabel::layout(HDC dc, bool measure, int probeX, int probeY,
     GetClientRect(handle(), &r);
     GdiSurface surface(dc, style_.font);
     const std::string source = text();
-    fx::MarkupRequest q;
-    q.text = source;
-    q.rect = {r.left, r.top, r.right, measure ? 100000 : r.bottom};
-    q.pictures = style_.pictures ? &ResourcePictures::container() : nullptr;
+    fx::MarkupRequest q = markupRequest(source, RECT{r.left, r.top, r.right, measure ? 100000 : r.bottom}, style_);
     q.images = images_;
     q.measureOnly = measure;
     q.hitTestOnly = hitTest;
     q.probeX = probeX;
     q.probeY = probeY;
-    q.wordWrap = style_.wordWrap;
-    q.shadowColour = style_.shadowColour;
-    q.shadowOffset = style_.shadowOffset;
-    q.linkColour = style_.linkColour;
     return fx::DrawMarkup(surface, q);
 }
 

@@ -44,17 +44,10 @@ std::string HtmlListBox::item(int index) const
 fx::MarkupResult HtmlListBox::run(HDC dc, const std::string& text, const RECT& rect, bool measure, bool selected)
 {
     GdiSurface surface(dc, style_.font);
-    fx::MarkupRequest r;
-    r.text = text;
-    r.rect = {rect.left, rect.top, rect.right, measure ? rect.top + 100000 : rect.bottom};
-    r.pictures = style_.pictures ? &ResourcePictures::container() : nullptr;
+    fx::MarkupRequest r = markupRequest(text, RECT{rect.left, rect.top, rect.right, measure ? rect.top + 100000 : rect.bottom}, style_);
     r.images = images_;
     r.measureOnly = measure;
     r.selected = selected;
-    r.wordWrap = style_.wordWrap;
-    r.shadowColour = style_.shadowColour;
-    r.shadowOffset = style_.shadowOffset;
-    r.linkColour = style_.linkColour;
     return fx::DrawMarkup(surface, r);
 }
 

@@ -147,19 +147,25 @@ namespace {
 fx::MarkupResult run(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style, bool measure)
 {
     GdiSurface surface(dc, style.font);
-    fx::MarkupRequest r;
-    r.text = text;
-    r.rect = {rect.left, rect.top, rect.right, rect.bottom};
-    r.pictures = style.pictures ? &ResourcePictures::container() : nullptr;
+    fx::MarkupRequest r = markupRequest(text, rect, style);
     r.measureOnly = measure;
-    r.wordWrap = style.wordWrap;
-    r.shadowColour = style.shadowColour;
-    r.shadowOffset = style.shadowOffset;
-    r.linkColour = style.linkColour;
     return fx::DrawMarkup(surface, r);
 }
 
 } // namespace
+
+fx::MarkupRequest markupRequest(const std::string& text, const RECT& rect, const MarkupStyle& style)
+{
+    fx::MarkupRequest r;
+    r.text = text;
+    r.rect = {rect.left, rect.top, rect.right, rect.bottom};
+    r.pictures = style.pictures ? &ResourcePictures::container() : nullptr;
+    r.wordWrap = style.wordWrap;
+    r.shadowColour = style.shadowColour;
+    r.shadowOffset = style.shadowOffset;
+    r.linkColour = style.linkColour;
+    return r;
+}
 
 fx::MarkupResult paintMarkup(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style)
 {

@@ -64,6 +64,9 @@ struct MarkupStyle {
     bool pictures = true;
 };
 
+// A request with the style's settings: text, rectangle, pictures by name when the style wants them.
+fx::MarkupRequest markupRequest(const std::string& text, const RECT& rect, const MarkupStyle& style);
+
 fx::MarkupResult paintMarkup(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style);
 fx::MarkupResult measureMarkup(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style);
 

@@ -62,6 +62,28 @@ void afterRemoval(std::vector<T>& table)
     }
 }
 
+// The range of entries belonging to one owner id in a table sorted by that id: the cached range
+// when it still matches the table, otherwise found again.
+template <typename T, typename Owner>
+TrsStorage::Range checkedRange(const std::vector<T>& table, TrsStorage::Range& r, uint32_t id, Owner owner)
+{
+    const auto ok = [&] {
+        if (!r.valid || r.begin > r.end || r.end > table.size())
+            return false;
+        if (r.begin < r.end && (owner(table[r.begin]) != id || owner(table[r.end - 1]) != id))
+            return false;
+        if (r.begin > 0 && owner(table[r.begin - 1]) >= id)
+            return false;
+        return r.end == table.size() || owner(table[r.end]) > id;
+    };
+    if (!ok()) {
+        const auto first = std::lower_bound(table.begin(), table.end(), id, [&](const T& e, uint32_t v) { return owner(e) < v; });
+        const auto last = std::upper_bound(first, table.end(), id, [&](uint32_t v, const T& e) { return v < owner(e); });
+        r = {static_cast<size_t>(first - table.begin()), static_cast<size_t>(last - table.begin()), true};
+    }
+    return r;
+}
+
 bool isSeparator(char c)
 {
     return c == '/' || c == '\\';
@@ -122,24 +144,7 @@ int64_t TrsStorage::findSection(uint32_t parent, std::string_view name)
 
 TrsStorage::Range TrsStorage::rootChildren()
 {
-    Range& r = rootChildren_;
-    const auto ok = [&] {
-        if (!r.valid || r.begin > r.end || r.end > sections_.size())
-            return false;
-        if (r.begin < r.end && (sections_[r.begin].parent != rootId_ || sections_[r.end - 1].parent != rootId_))
-            return false;
-        if (r.begin > 0 && sections_[r.begin - 1].parent >= rootId_)
-            return false;
-        return r.end == sections_.size() || sections_[r.end].parent > rootId_;
-    };
-    if (!ok()) {
-        const auto first = std::lower_bound(sections_.begin(), sections_.end(), rootId_,
-                                            [](const Section& s, uint32_t p) { return s.parent < p; });
-        const auto last = std::upper_bound(first, sections_.end(), rootId_,
-                                           [](uint32_t p, const Section& s) { return p < s.parent; });
-        r = {static_cast<size_t>(first - sections_.begin()), static_cast<size_t>(last - sections_.begin()), true};
-    }
-    return r;
+    return checkedRange(sections_, rootChildren_, rootId_, [](const Section& s) { return s.parent; });
 }
 
 size_t TrsStorage::insertSection(uint32_t parent, std::string_view name)
@@ -209,22 +214,7 @@ int64_t TrsStorage::resolveSections(std::string_view path, bool create, bool fro
 
 TrsStorage::Range TrsStorage::rootKeys()
 {
-    Range& r = rootKeys_;
-    const auto ok = [&] {
-        if (!r.valid || r.begin > r.end || r.end > keys_.size())
-            return false;
-        if (r.begin < r.end && (keys_[r.begin].section != rootId_ || keys_[r.end - 1].section != rootId_))
-            return false;
-        if (r.begin > 0 && keys_[r.begin - 1].section >= rootId_)
-            return false;
-        return r.end == keys_.size() || keys_[r.end].section > rootId_;
-    };
-    if (!ok()) {
-        const auto first = std::lower_bound(keys_.begin(), keys_.end(), rootId_, [](const Key& k, uint32_t s) { return k.section < s; });
-        const auto last = std::upper_bound(first, keys_.end(), rootId_, [](uint32_t s, const Key& k) { return s < k.section; });
-        r = {static_cast<size_t>(first - keys_.begin()), static_cast<size_t>(last - keys_.begin()), true};
-    }
-    return r;
+    return checkedRange(keys_, rootKeys_, rootId_, [](const Key& k) { return k.section; });
 }
 
 int64_t TrsStorage::findKeyIn(uint32_t section, std::string_view name, bool create)

@@ -90,11 +90,12 @@ public:
     // The back end tells the storage before it goes away.
     void storageDataDestroying(TrsStorageData* data);
 
-private:
     struct Range {
         size_t begin = 0, end = 0;
         bool valid = false;
     };
+
+private:
 
     // Section id for a section path, or -1; from the top level when absolute or forced.
     int64_t resolveSections(std::string_view path, bool create, bool fromTop);
