@@ -11,6 +11,8 @@ cmake --preset mingw64 >build/configure-mingw64.log 2>&1 || { cat build/configur
 cmake --build --preset mingw64 --target Slovolovka >build/build-game.log 2>&1 || { tail -n 60 build/build-game.log; exit 1; }
 game=build/mingw64/game/win32/Slovolovka.exe
 
+# A person's desktop has a window manager: the game's window stays managed there.
+export SLOVO_WINE_UNMANAGED=0
 source scripts/wine-session.sh
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   wine_session_start
