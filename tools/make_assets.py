@@ -400,35 +400,13 @@ def icon_image(size):
 
 
 def make_icon():
-    entries = []
+    glyphs = []
     for size in (16, 32, 48):
         c, alpha = icon_image(size)
-        xor = b""
-        for y in range(size - 1, -1, -1):
-            for x in range(size):
-                r, g, b = (int(round(clamp(v) * 255)) for v in c.px[y][x])
-                xor += struct.pack("<BBBB", b, g, r, int(round(alpha[y][x] * 255)))
-        mask_stride = ((size + 31) // 32) * 4
-        mask = b""
-        for y in range(size - 1, -1, -1):
-            bits = 0
-            row = bytearray(mask_stride)
-            for x in range(size):
-                if alpha[y][x] < 0.5:
-                    row[x // 8] |= 0x80 >> (x % 8)
-            mask += bytes(row)
-            del bits
-        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-        entries.append((size, header + xor + mask))
-    out = struct.pack("<HHH", 0, 1, len(entries))
-    offset = 6 + 16 * len(entries)
-    body = b""
-    for size, data in entries:
-        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset + len(body))
-        body += data
-    with open(os.path.join(ASSETS, "slovolovka.ico"), "wb") as f:
-        f.write(out + body)
-
+        g = Glyph(size, size)
+        g.rgb, g.alpha = c.px, alpha
+        glyphs.append(g)
+    write_ico(os.path.join(ASSETS, "slovolovka.ico"), glyphs)
 
 # ---------------------------------------------------------------- GIF pictures
 

@@ -2,6 +2,7 @@
 // included) to the first puzzle shown. Usage: bench_startup [entries] [runs]
 #include "game/win32/main_window.h"
 #include "common/win32/win32_file_system.h"
+#include "bench/win32/stopwatch.h"
 #include "toolkit/picture.h"
 
 #include <algorithm>
@@ -10,18 +11,6 @@
 #include <vector>
 
 namespace {
-
-double nowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // A standard base of n entries shaped like the built-in one (n = 0 keeps the built-in base).
 void writeBase(int n)
@@ -64,14 +53,14 @@ int main(int argc, char** argv)
     tk::Application app(GetModuleHandleW(nullptr), slovo::kApplicationTitle);
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        const double t0 = nowMs();
+        const double t0 = stopwatchMs();
         {
             slovo::MainWindow window(app);
             window.show();
             // The first activation may arrive as a message: let it run, then paint.
             drainMessages();
             RedrawWindow(window.handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            times.push_back(nowMs() - t0);
+            times.push_back(stopwatchMs() - t0);
             if (window.puzzle().currentWord().empty()) {
                 std::fprintf(stderr, "no puzzle was started\n");
                 return 1;

@@ -109,13 +109,7 @@ TrsStorage::TrsStorage(uint32_t encryptId) : EncryptId(encryptId)
 
 TrsStorage::~TrsStorage()
 {
-    try {
-        if (active_)
-            setActive(false);
-    } catch (...) {
-        if (OnDestroyError)
-            OnDestroyError(std::current_exception());
-    }
+    deactivateQuietly();
     if (data_)
         data_->storage_ = nullptr;
 }
@@ -391,6 +385,12 @@ void TrsStorage::storageDataDestroying(TrsStorageData* data)
     if (data != data_)
         return;
     // Saved while the back end still exists.
+    deactivateQuietly();
+    data_ = nullptr;
+}
+
+void TrsStorage::deactivateQuietly()
+{
     try {
         if (active_)
             setActive(false);
@@ -398,7 +398,6 @@ void TrsStorage::storageDataDestroying(TrsStorageData* data)
         if (OnDestroyError)
             OnDestroyError(std::current_exception());
     }
-    data_ = nullptr;
 }
 
 void TrsStorage::endLoading()

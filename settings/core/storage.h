@@ -105,6 +105,8 @@ private:
     Range rootKeys();
     Range rootChildren();
     static std::string absolute(const std::string& path);
+    // Deactivates (saving) where no error may propagate; the error goes to OnDestroyError.
+    void deactivateQuietly();
 
     std::vector<Section> sections_;
     std::vector<Key> keys_;

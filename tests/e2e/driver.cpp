@@ -87,14 +87,14 @@ bool GameProcess::sync() const
     return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
 }
 
-HWND GameProcess::control(int id) const
+HWND childById(HWND parent, int id)
 {
     struct Search {
         int id;
         HWND found;
     } search{id, nullptr};
     EnumChildWindows(
-        main_,
+        parent,
         [](HWND w, LPARAM lp) -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
             if (GetDlgCtrlID(w) == s->id) {
@@ -105,6 +105,11 @@ HWND GameProcess::control(int id) const
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND GameProcess::control(int id) const
+{
+    return childById(main_, id);
 }
 
 std::string GameProcess::text(int id) const

@@ -65,5 +65,7 @@ bool screenshot(HWND window, const std::string& file);
 std::string artifactPath(const std::string& name);
 
 std::string windowText(HWND window);
+// The descendant of parent with that control id, or nullptr.
+HWND childById(HWND parent, int id);
 
 } // namespace e2e

@@ -91,6 +91,12 @@ void press(const GameProcess& game, char letter)
     e2e::waitFor([&] { return !game.enabled(id); }, std::chrono::seconds(10));
 }
 
+void closeGame(GameProcess& game)
+{
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
 class GameE2E : public ::testing::Test {
 protected:
     void SetUp() override { removeDataDirectory(); }
@@ -149,8 +155,7 @@ TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
         EXPECT_EQ(game.text(ids::kLetterButton + k), std::string(1, letterOfButton(k))) << k;
 
     e2e::screenshot(game.mainWindow(), e2e::artifactPath("first-start.bmp"));
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
+    closeGame(game);
 }
 
 TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
@@ -260,8 +265,7 @@ TEST_F(GameE2E, MissingHintsFileIsReportedWithAFullStop)
     // List4 holds the file's two words, the remaining lists still the built-in base.
     ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 4) == "Всего слов 2"; }));
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
+    closeGame(game);
 }
 
 void writeUpdatedBase()
@@ -302,8 +306,7 @@ TEST_F(GameE2E, UpdatedBaseIsOfferedAndEnterChoosesIt)
     EXPECT_EQ(word, "ОЛЕНЬ") << "with two entries the first is drawn";
     EXPECT_EQ(game.text(ids::kHintLabel), "СЕВЕРНОЕ ЖИВОТНОЕ");
 
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
+    closeGame(game);
 }
 
 TEST_F(GameE2E, StandardBaseChosenFromThePanel)
@@ -319,8 +322,7 @@ TEST_F(GameE2E, StandardBaseChosenFromThePanel)
     ASSERT_TRUE(game.sync());
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 93");
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
+    closeGame(game);
 }
 
 TEST_F(GameE2E, AboutPanelMenusAndExit)
@@ -384,8 +386,7 @@ TEST_F(GameE2E, HintsShowInTheRoundedHintWindow)
     SetCursorPos(panel.left + 200, panel.top + 8);
     Sleep(1200);
     EXPECT_FALSE(IsWindowVisible(hint));
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
+    closeGame(game);
 }
 
 TEST_F(GameE2E, SecondInstanceWarnsRestoresTheFirstAndEnds)
@@ -418,8 +419,7 @@ TEST_F(GameE2E, SecondInstanceWarnsRestoresTheFirstAndEnds)
     const FILETIME after = lastWrite(kPaths.stwords);
     EXPECT_EQ(CompareFileTime(&before, &after), 0) << "no word base file was written";
 
-    PostMessageW(first.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(first.waitForExit(), 0);
+    closeGame(first);
 }
 
 TEST_F(GameE2E, SecondInstanceBringsTheFirstsWinBoxForward)
@@ -460,12 +460,6 @@ std::map<std::string, rs::StorageValue> settingsKeys(rs::Rs02Tables* tablesOut =
     if (tablesOut)
         *tablesOut = std::move(t);
     return keys;
-}
-
-void closeGame(GameProcess& game)
-{
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
 }
 
 TEST_F(GameE2E, SettingsAreWrittenAtExitAndRestoredAtTheNextStart)

@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "game/win32/control_ids.h"
 #include "toolkit/picture.h"
+#include "tests/e2e/driver.h"
 #include "toolkit/text.h"
 
 #include <gtest/gtest.h>
@@ -80,25 +81,7 @@ protected:
         GetWindowsDirectoryW(dir, MAX_PATH);
         return tk::narrow(dir) + "\\data\\win_main_window_test.bin";
     }
-    HWND child(int id) const
-    {
-        struct Search {
-            int id;
-            HWND found;
-        } s{id, nullptr};
-        EnumChildWindows(
-            window->handle(),
-            [](HWND w, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                if (GetDlgCtrlID(w) == s->id) {
-                    s->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        return s.found;
-    }
+    HWND child(int id) const { return e2e::childById(window->handle(), id); }
     std::unique_ptr<MainWindow> window;
 };
 
