@@ -1,7 +1,7 @@
 // Laying out and drawing markup on a surface that only counts: the editor's 29-line instruction text,
 // and measuring every hint of the main window.
 #include "editor/core/instruction_text.h"
-#include "effects/core/markup.h"
+#include "toolkit/core/markup.h"
 
 #include <benchmark/benchmark.h>
 

@@ -22,6 +22,17 @@ wine_session_display() {
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 }
 
+# A new prefix does not see the fonts of Debian's fonts-wine (Tahoma, MS Sans Serif, Marlett):
+# the layout was made for them, so every prefix gets its own copies.
+wine_session_fonts() {
+  local src=/usr/share/wine/fonts dst="$WINEPREFIX/drive_c/windows/Fonts" f
+  [ -d "$src" ] || return 0
+  mkdir -p "$dst"
+  for f in "$src"/*; do
+    [ -e "$dst/$(basename "$f")" ] || cp "$f" "$dst/"
+  done
+}
+
 wine_session_start() {
   wine_session_display "${1:-auto}"
   mkdir -p "$(dirname "$WINEPREFIX")"
@@ -30,6 +41,7 @@ wine_session_start() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  wine_session_fonts
   # Its streams go to /dev/null: a server holding a captured pipe would keep it open forever.
   wineserver -p </dev/null >/dev/null 2>&1 &
   sleep 0.3

@@ -2,7 +2,7 @@
 #include "toolkit/application.h"
 
 #include "common/error.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <commctrl.h>
 

@@ -4,7 +4,7 @@
 #include "toolkit/application.h"
 #include "toolkit/hints.h"
 #include "toolkit/html_list_box.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <map>
 #include <tuple>

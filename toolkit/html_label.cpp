@@ -2,7 +2,7 @@
 #include "toolkit/html_label.h"
 
 #include "toolkit/picture.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <shellapi.h>
 #include <windowsx.h>

@@ -1,7 +1,7 @@
 // Owner-drawn list box with markup items.
 #include "toolkit/html_list_box.h"
 
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 #include "toolkit/image.h"
 
 #include "toolkit/application.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <map>
 

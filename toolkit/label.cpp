@@ -1,7 +1,7 @@
 // Painted labels.
 #include "toolkit/label.h"
 
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <algorithm>
 

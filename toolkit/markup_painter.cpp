@@ -2,7 +2,7 @@
 #include "toolkit/markup_painter.h"
 
 #include "toolkit/picture.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 namespace tk {
 

@@ -2,7 +2,7 @@
 // the program's named pictures as the picture source.
 #pragma once
 
-#include "effects/core/markup.h"
+#include "toolkit/core/markup.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Popup menus.
 #include "toolkit/menu.h"
 
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 namespace tk {
 

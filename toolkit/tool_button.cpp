@@ -4,7 +4,7 @@
 #include "toolkit/core/plain_markup.h"
 #include "toolkit/markup_painter.h"
 #include "toolkit/picture.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <windowsx.h>
 

@@ -2,7 +2,7 @@
 #include "common/win32/win32_file_system.h"
 
 #include "common/error.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The editor window placed in the host panel.
 #include "editor/win32/editor_window.h"
 
-#include "game/win32/control_ids.h"
+#include "editor/win32/editor_ids.h"
 #include "toolkit/picture.h"
 
 namespace slovo {

@@ -4,7 +4,7 @@
 #include "toolkit/application.h"
 #include "toolkit/dialog_window.h"
 #include "toolkit/html_label.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <cmath>
 #include <memory>

@@ -2,7 +2,7 @@
 // (a stop picture, a message and Cancel/Help, in one of sixteen languages).
 #pragma once
 
-#include "effects/core/markup.h"
+#include "toolkit/core/markup.h"
 #include "toolkit/markup_painter.h"
 
 #include <windows.h>

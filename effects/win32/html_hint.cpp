@@ -3,7 +3,7 @@
 
 #include "common/error.h"
 #include "toolkit/application.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <set>
 

@@ -1,6 +1,8 @@
 // Control and menu ids of the main window, shared with the test driver that finds controls by id.
 #pragma once
 
+#include "editor/win32/editor_ids.h"
+
 namespace slovo::ids {
 
 inline constexpr int kLetterButton = 1000; // + 1 .. 30: b1 .. b30
@@ -22,7 +24,6 @@ inline constexpr int kAboutPanel = 1601;   // AdvPanel4
 inline constexpr int kAboutClose = 1602;
 inline constexpr int kAboutPicture = 1610; // + 1 .. 3: AdvPicture1 .. AdvPicture3
 inline constexpr int kEditorHost = 1701;   // FormPanel
-inline constexpr int kEditorExit = 1711;
 inline constexpr int kBaseChoice = 1801;   // PanelGroup1
 inline constexpr int kChoiceStandard = 1802; // Button1
 inline constexpr int kChoiceUpdated = 1803;  // Button2

@@ -3,7 +3,7 @@
 
 #include "game/win32/control_ids.h"
 #include "toolkit/picture.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>

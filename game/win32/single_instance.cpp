@@ -1,7 +1,7 @@
 // Single-instance guard over a named mutex and the first instance's application window.
 #include "game/win32/single_instance.h"
 
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 namespace slovo {
 

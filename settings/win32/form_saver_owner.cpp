@@ -2,7 +2,7 @@
 #include "settings/win32/form_saver_owner.h"
 
 #include "toolkit/application.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <shlobj.h>
 

@@ -2,7 +2,7 @@
 #include "tests/e2e/driver.h"
 
 #include "game/core/app_title.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <cstdio>
 #include <cstdlib>

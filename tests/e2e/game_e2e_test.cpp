@@ -10,7 +10,7 @@
 #include "settings/core/rs02_format.h"
 #include "settings/core/value_crypt.h"
 #include "common/win32/win32_file_system.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "toolkit/html_label.h"
 #include "toolkit/html_list_box.h"
 #include "toolkit/picture.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "common/error.h"
 #include "game/core/word_base.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <gtest/gtest.h>
 

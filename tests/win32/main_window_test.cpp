@@ -6,7 +6,7 @@
 #include "game/win32/control_ids.h"
 #include "toolkit/picture.h"
 #include "tests/e2e/driver.h"
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <gtest/gtest.h>
 

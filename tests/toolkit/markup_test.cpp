@@ -1,6 +1,6 @@
 // The markup engine over a deterministic surface: every character 6 pixels wide (bold 7), a
 // line 12 pixels high (font size 12: 16), draws recorded as text.
-#include "effects/core/markup.h"
+#include "toolkit/core/markup.h"
 
 #include "editor/core/instruction_text.h"
 

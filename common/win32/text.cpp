@@ -1,5 +1,5 @@
 // Explicit code page 1251 conversion, independent of the system's ANSI code page.
-#include "toolkit/text.h"
+#include "common/win32/text.h"
 
 #include <windows.h>
 

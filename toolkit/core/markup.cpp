@@ -1,5 +1,5 @@
 // The markup layout engine: preparation, the line loop, the line scan with its chunks, and tags.
-#include "effects/core/markup.h"
+#include "toolkit/core/markup.h"
 
 #include <algorithm>
 #include <cstring>
