@@ -14,7 +14,7 @@ wine_session_display() {
   if [ "$want_virtual" = auto ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return
   fi
-  local n=90
+  local n=${SLOVO_XVFB_BASE:-90}
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   SLOVO_XVFB_PID=$!
