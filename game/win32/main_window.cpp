@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #ifndef SLOVO_SITE_URL
@@ -97,6 +98,8 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
     rsPropSaver1->setWhenLoad(rs::WhenLoad::wlOnShow);
     rsPropSaver1->setWhenSave(rs::WhenSave::wsOnDestroy);
 
+    createIdleWatcher();
+
     // All components exist: a second instance ends here, before anything is read or prepared.
     abcSingleInstance1->checkAfterLoading(app_.handle());
     try {
@@ -114,6 +117,45 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::createIdleWatcher()
+{
+    try {
+        Duvezode1 = std::make_unique<idle::TDuvezode>([this](std::exception_ptr e) { app_.handleException(e); });
+    } catch (...) {
+        app_.handleException(std::current_exception());
+        return;
+    }
+    try {
+        // The end-to-end tests shorten the idle period through the environment; the program
+        // itself has no such option.
+        if (const char* seconds = std::getenv("SLOVO_TEST_IDLE_INTERVAL"))
+            Duvezode1->setInterval(static_cast<uint32_t>(std::strtoul(seconds, nullptr, 10)));
+        // The stored order: the hooks load with Active, the timer starts once OnSleep is set.
+        Duvezode1->setActive(true);
+        Duvezode1->setOnAwake([this](idle::TDuvezode& sender) { Duvezode1Awake(sender); });
+        Duvezode1->setOnSleep([this](idle::TDuvezode& sender) { Duvezode1Sleep(sender); });
+    } catch (...) {
+        app_.handleException(std::current_exception());
+    }
+}
+
+void MainWindow::Duvezode1Sleep(idle::TDuvezode&)
+{
+    BUStarfield1->setActive(true);
+    AdvPanel5->bringToFront();
+    AdvPanel5->setVisible(true);
+}
+
+void MainWindow::Duvezode1Awake(idle::TDuvezode&)
+{
+    BUStarfield1->setActive(false);
+    AdvPanel5->setVisible(false);
+    BUStarfield1 = std::make_unique<fx::TBUStarfield>(AdvPanel5.get(), "BUStarfield1", tk::Bounds{0, 0, 516, 274});
+    BUStarfield1->setDelay(40);
+    BUStarfield1->setStars(200);
+    BUStarfield1->setMaxSpeed(15);
+}
 
 void MainWindow::createControls()
 {
@@ -290,6 +332,10 @@ void MainWindow::createOverlays()
     AdvPanel5 = std::make_unique<tk::Panel>(form, "AdvPanel5", tk::Bounds{0, 0, 516, 274}, ids::kStarfieldPanel);
     AdvPanel5->setColour(RGB(0, 0, 0));
     AdvPanel5->setVisible(false);
+    BUStarfield1 = std::make_unique<fx::TBUStarfield>(AdvPanel5.get(), "BUStarfield1", tk::Bounds{0, 0, 516, 274});
+    BUStarfield1->setDelay(40);
+    BUStarfield1->setStars(200);
+    BUStarfield1->setMaxSpeed(15);
 
     // From bottom to top: about panel, editor host, base choice, starfield.
     for (tk::Control* overlay : {AdvPanel4.get(), FormPanel.get(), PanelGroup1.get(), AdvPanel5.get()})

@@ -4,10 +4,12 @@
 
 #include "editor/win32/editor_window.h"
 #include "effects/win32/html_hint.h"
+#include "effects/win32/starfield.h"
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
 #include "game/win32/single_instance.h"
+#include "idle/win32/duvezode.h"
 #include "settings/core/prop_saver.h"
 #include "settings/core/storage.h"
 #include "settings/core/storage_data.h"
@@ -63,6 +65,8 @@ public:
     void But1Click();
     void SurfTo(const std::string& address);
     void SendEmail(const std::string& address, const std::string& subject);
+    void Duvezode1Sleep(idle::TDuvezode& sender);
+    void Duvezode1Awake(idle::TDuvezode& sender);
 
     // The window's hints switch (ShowHint).
     bool showHint() const { return form_.showHint(); }
@@ -83,12 +87,17 @@ public:
     tk::Panel& baseChoicePanel() { return *PanelGroup1; }
     tk::RadioButton& choiceStandard() { return *Button1; }
     tk::RadioButton& choiceUpdated() { return *Button2; }
+    tk::Panel& starfieldPanel() { return *AdvPanel5; }
+    fx::TBUStarfield& starfield() { return *BUStarfield1; }
+    // nullptr when it could not be created (its library file could not be written).
+    idle::TDuvezode* idleWatcher() { return Duvezode1.get(); }
     size_t editorWindowCount() const { return editors_.size(); }
 
 private:
     void createControls();
     void createToolbarAndMenus();
     void createOverlays();
+    void createIdleWatcher();
     void addHints();
     void dropDown(tk::ToolButton& button, tk::PopupMenu& menu);
 
@@ -124,7 +133,7 @@ private:
     std::unique_ptr<rs::TrsBinData> rsBinData1;
     std::unique_ptr<rs::FormSaverOwner> saverOwner_;
     std::unique_ptr<rs::TrsPropSaver> rsPropSaver1;
-    // (the idle watcher follows here)
+    std::unique_ptr<idle::TDuvezode> Duvezode1;
 
     std::unique_ptr<tk::Panel> toolbar_, gallowsPanel_, hintPanel_, cellStrip_, lettersPanel_, statusBar_;
     std::array<std::unique_ptr<tk::ToolButton>, 6> toolButtons_;
@@ -136,6 +145,7 @@ private:
     std::unique_ptr<tk::StatusClock> RzClockStatus1;
 
     std::unique_ptr<tk::Panel> AdvPanel4, FormPanel, PanelGroup1, AdvPanel5;
+    std::unique_ptr<fx::TBUStarfield> BUStarfield1;
     std::array<std::unique_ptr<tk::PictureBox>, 4> aboutPictures_;
     std::unique_ptr<tk::RadioButton> Button1, Button2;
     std::unique_ptr<tk::ToolButton> But1;

@@ -1,0 +1,17 @@
+# Reads a DLL's export table with objdump and fails unless the three hook exports are listed in
+# its name table under their plain names.
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE table RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+string(FIND "${table}" "[Ordinal/Name Pointer] Table" at)
+if(at LESS 0)
+  message(FATAL_ERROR "${DLL}: no export name table")
+endif()
+string(SUBSTRING "${table}" ${at} 400 names)
+foreach(name HookState MouseProc KeyboardProc)
+  if(NOT names MATCHES "\\[ *[0-9]+\\] ${name}\n")
+    message(FATAL_ERROR "${DLL}: no undecorated export ${name} in\n${names}")
+  endif()
+endforeach()
+message(STATUS "${DLL}: ${names}")
