@@ -28,7 +28,12 @@ TDuvezode::TDuvezode(ErrorHandler onError) : onError_(std::move(onError))
     window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     wakeMessage_ = RegisterWindowMessageA(snovid::kWakeMessageName);
-    ExtractLibrary();
+    try {
+        ExtractLibrary();
+    } catch (...) {
+        DestroyWindow(window_);
+        throw;
+    }
 }
 
 TDuvezode::~TDuvezode()

@@ -1,0 +1,140 @@
+// The idle reaction of the real game: after a short idle period the starfield covers the window
+// and moves, a real mouse move hides it, and it covers the editor too.
+#include "tests/e2e/driver.h"
+
+#include "game/core/word_base.h"
+#include "game/win32/control_ids.h"
+#include "common/win32/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace slovo;
+using e2e::GameProcess;
+
+std::wstring gameExe()
+{
+    const char* exe = std::getenv("SLOVO_GAME");
+    return e2e::windowsPath(exe ? exe : "Slovolovka.exe");
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// Distinct grey star pixels in a 24-bit BMP (header of 54 bytes).
+int starPixels(const std::string& bmp)
+{
+    int n = 0;
+    for (size_t i = 54; i + 2 < bmp.size(); i += 3) {
+        const auto b = static_cast<unsigned char>(bmp[i]), g = static_cast<unsigned char>(bmp[i + 1]),
+                   r = static_cast<unsigned char>(bmp[i + 2]);
+        if (r == g && g == b && r >= 120 && r < 240)
+            ++n;
+    }
+    return n;
+}
+
+void moveMouseBy(int dx, int dy)
+{
+    POINT p;
+    GetCursorPos(&p);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (p.x + dx) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = (p.y + dy) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+// The library the game writes into the system directory; removed before and after, so each
+// case sees the game write it and the prefix is left as it was.
+void removeSystemLibrary()
+{
+    wchar_t dir[MAX_PATH];
+    GetSystemDirectoryW(dir, MAX_PATH);
+    const std::wstring path = std::wstring(dir) + L"\\Snovid.dll";
+    for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+        if (DeleteFileW(path.c_str()))
+            break;
+        Sleep(50); // hooked processes let go of it in their own time
+    }
+}
+
+class IdleE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        removeSystemLibrary();
+        // The test-only idle period, read by the game from its environment.
+        SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", L"2");
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", nullptr);
+        removeSystemLibrary();
+    }
+
+    bool starfieldShown(const GameProcess& game) { return game.visible(ids::kStarfieldPanel); }
+
+    // Moves the real mouse until the starfield hides (a move to the remembered point is absorbed).
+    bool wakeWithTheMouse(const GameProcess& game)
+    {
+        for (int i = 1; i <= 5; ++i) {
+            moveMouseBy(7 * i, 5 * i);
+            if (e2e::waitFor([&] { return !starfieldShown(game); }, std::chrono::milliseconds(600)))
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(IdleE2E, StarfieldShowsMovesAndAMouseMoveHidesIt)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.launch(gameExe()));
+    SetCursorPos(300, 300);
+    ASSERT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield";
+    Sleep(600);
+    const std::string first = e2e::artifactPath("starfield-1.bmp"), second = e2e::artifactPath("starfield-2.bmp");
+    ASSERT_TRUE(e2e::screenshot(game.mainWindow(), first));
+    Sleep(300);
+    ASSERT_TRUE(e2e::screenshot(game.mainWindow(), second));
+    const std::string a = fileBytes(first), b = fileBytes(second);
+    EXPECT_GT(starPixels(a), 50) << "too few stars";
+    EXPECT_GT(starPixels(b), 50) << "too few stars";
+    EXPECT_NE(a, b) << "the stars did not move";
+    EXPECT_TRUE(wakeWithTheMouse(game)) << "the mouse did not hide the starfield";
+    // The next idle period shows it again.
+    EXPECT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15)));
+    EXPECT_TRUE(wakeWithTheMouse(game));
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(IdleE2E, StarfieldCoversTheEditorAndTheEditorStays)
+{
+    GameProcess game;
+    ASSERT_TRUE(game.launch(gameExe()));
+    game.click(ids::kToolButton + 4); // Редактор
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorHost); }));
+    ASSERT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield over the editor";
+    Sleep(400);
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("starfield-over-editor.bmp"));
+    EXPECT_GT(starPixels(fileBytes(e2e::artifactPath("starfield-over-editor.bmp"))), 50);
+    EXPECT_TRUE(wakeWithTheMouse(game));
+    EXPECT_TRUE(game.visible(ids::kEditorHost)) << "the editor went with the starfield";
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    game.waitForExit();
+}
+
+} // namespace
