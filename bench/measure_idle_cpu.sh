@@ -23,8 +23,9 @@ measure() {
   SLOVO_TEST_IDLE_INTERVAL=$interval wine "$game" </dev/null >/dev/null 2>&1 &
   started=$!
   for _ in $(seq 100); do
-    pid=$(for p in $(pgrep -f 'Slovolovka.exe' || true); do
-            [ "$(cat /proc/$p/comm 2>/dev/null)" = Slovolovka.exe ] && echo "$p"; done | head -n 1)
+    for p in $(pgrep -f 'Slovolovka.exe' || true); do
+      if [ "$(cat "/proc/$p/comm" 2>/dev/null)" = Slovolovka.exe ]; then pid=$p; break; fi
+    done
     [ -n "$pid" ] && break
     sleep 0.1
   done
@@ -38,6 +39,9 @@ measure() {
     'BEGIN { printf "%s: %.2f %% of a core over %d s\n", l, 100 * d / hz / s, s }'
   kill "$pid" 2>/dev/null || true
   wait "$started" 2>/dev/null || true
+  # Gone for good, so the next start is no second instance.
+  while [ -e "/proc/$pid" ]; do sleep 0.2; done
+  sleep 1
 }
 
 measure "starfield running" 1

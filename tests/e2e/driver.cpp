@@ -240,4 +240,26 @@ bool screenshot(HWND window, const std::string& file)
     return ok;
 }
 
+bool removeSystemLibrary()
+{
+    wchar_t dir[MAX_PATH], temp[MAX_PATH];
+    GetSystemDirectoryW(dir, MAX_PATH);
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(dir) + L"\\Snovid.dll";
+    const std::wstring parked = std::wstring(temp) + L"slovo-removed-Snovid";
+    // Copies parked by earlier calls, once nobody holds them.
+    WIN32_FIND_DATAW fd;
+    const HANDLE find = FindFirstFileW((parked + L"*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileW((std::wstring(temp) + fd.cFileName).c_str());
+        while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES || DeleteFileW(path.c_str()))
+        return true;
+    const std::wstring target = parked + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+    return MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
 } // namespace e2e

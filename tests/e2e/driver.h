@@ -64,6 +64,11 @@ private:
 bool screenshot(HWND window, const std::string& file);
 std::string artifactPath(const std::string& name);
 
+// Removes Snovid.dll from the system directory, as the game writes it there. A process that the
+// hooks reached (Wine's desktop among them) may keep it loaded: then it is moved to the temporary
+// directory, where a later call deletes it.
+bool removeSystemLibrary();
+
 std::string windowText(HWND window);
 // The descendant of parent with that control id, or nullptr.
 HWND childById(HWND parent, int id);

@@ -100,7 +100,11 @@ void closeGame(GameProcess& game)
 class GameE2E : public ::testing::Test {
 protected:
     void SetUp() override { removeDataDirectory(); }
-    void TearDown() override { removeDataDirectory(); }
+    void TearDown() override
+    {
+        removeDataDirectory();
+        e2e::removeSystemLibrary(); // written by the game
+    }
 
     // Starts the game and waits until its first puzzle shows.
     void start(GameProcess& game)

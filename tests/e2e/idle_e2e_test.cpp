@@ -56,32 +56,18 @@ void moveMouseBy(int dx, int dy)
     SendInput(1, &in, sizeof in);
 }
 
-// The library the game writes into the system directory; removed before and after, so each
-// case sees the game write it and the prefix is left as it was.
-void removeSystemLibrary()
-{
-    wchar_t dir[MAX_PATH];
-    GetSystemDirectoryW(dir, MAX_PATH);
-    const std::wstring path = std::wstring(dir) + L"\\Snovid.dll";
-    for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
-        if (DeleteFileW(path.c_str()))
-            break;
-        Sleep(50); // hooked processes let go of it in their own time
-    }
-}
-
 class IdleE2E : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        removeSystemLibrary();
+        e2e::removeSystemLibrary();
         // The test-only idle period, read by the game from its environment.
         SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", L"2");
     }
     void TearDown() override
     {
         SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", nullptr);
-        removeSystemLibrary();
+        e2e::removeSystemLibrary();
     }
 
     bool starfieldShown(const GameProcess& game) { return game.visible(ids::kStarfieldPanel); }

@@ -192,15 +192,7 @@ TEST(SnovidLibrary, InstalledHooksSeeRealInput)
 class WatcherTest : public ::testing::Test {
 protected:
     static std::wstring systemCopy() { return tk::wide(idle::TDuvezode::libraryPath()); }
-    static void removeSystemCopy()
-    {
-        // Processes that the hooks reached let go of the library in their own time.
-        for (int i = 0; i < 100 && GetFileAttributesW(systemCopy().c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
-            if (DeleteFileW(systemCopy().c_str()))
-                break;
-            Sleep(50);
-        }
-    }
+    static void removeSystemCopy() { ASSERT_TRUE(e2e::removeSystemLibrary()); }
     void SetUp() override { removeSystemCopy(); }
     void TearDown() override { removeSystemCopy(); }
     std::vector<std::string> errors;
