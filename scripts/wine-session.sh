@@ -40,6 +40,10 @@ wine_session_start() {
     echo "Creating the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+  elif [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ] && [ -x /usr/lib/wine/wine ]; then
+    # Made before Wine's 32-bit half was there: give it the 32-bit system for the i686 tests.
+    wineboot -u >/dev/null 2>&1 || true
+    wineserver -w
   fi
   wine_session_fonts
   # Its streams go to /dev/null: a server holding a captured pipe would keep it open forever.

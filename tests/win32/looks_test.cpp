@@ -111,33 +111,38 @@ struct MenuShot {
     std::vector<DWORD> pixels; // of the item's rectangle
 };
 
+// What the timer inside the menu's modal loop photographs.
+struct Photograph {
+    MenuShot* shot = nullptr;
+    HMENU menu = nullptr;
+    UINT index = 0;
+    int ticks = 0;
+    const char* artefact = nullptr;
+};
+Photograph g_photograph;
+
+void CALLBACK photographTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    Photograph& p = g_photograph;
+    const HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup) || ++p.ticks < 4)
+        return;
+    // No window: Wine maps the item from the given window's client area, not the menu's.
+    GetMenuItemRect(nullptr, p.menu, p.index, &p.shot->item);
+    p.shot->pixels = screenPixels(p.shot->item);
+    if (p.artefact)
+        e2e::screenshot(popup, e2e::artifactPath(p.artefact));
+    EndMenu();
+}
+
 // Drops the menu down at (x, y) away from the cursor, photographs the item once it is painted,
 // then closes the menu.
 MenuShot photographItem(tk::Form& owner, tk::PopupMenu& menu, UINT index, int x, int y, const char* artefact)
 {
-    static MenuShot* shot;
-    static tk::PopupMenu* tracked;
-    static UINT wanted;
-    static int ticks;
-    static const char* file;
     MenuShot result;
-    shot = &result;
-    tracked = &menu;
-    wanted = index;
-    ticks = 0;
-    file = artefact;
+    g_photograph = {&result, menu.handle(), index, 0, artefact};
     SetCursorPos(2, 2);
-    const UINT_PTR timer = SetTimer(owner.handle(), 1, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        const HWND popup = FindWindowW(L"#32768", nullptr);
-        if (!popup || !IsWindowVisible(popup) || ++ticks < 4)
-            return;
-        // No window: Wine maps the item from the given window's client area, not the menu's.
-        GetMenuItemRect(nullptr, tracked->handle(), wanted, &shot->item);
-        shot->pixels = screenPixels(shot->item);
-        if (file)
-            e2e::screenshot(popup, e2e::artifactPath(file));
-        EndMenu();
-    });
+    const UINT_PTR timer = SetTimer(owner.handle(), 1, 100, photographTick);
     TrackPopupMenu(menu.handle(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, x, y, 0, owner.handle(), nullptr);
     KillTimer(owner.handle(), timer);
     return result;
