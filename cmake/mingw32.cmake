@@ -1,4 +1,4 @@
-# Cross build for 32-bit Windows; must build, is not run here.
+# Cross build for 32-bit Windows; its tests run under Wine's 32-bit half.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(SLOVO_MINGW_TRIPLE i686-w64-mingw32)

@@ -17,6 +17,10 @@ source scripts/wine-session.sh
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   wine_session_start
   trap wine_session_end EXIT
+  echo "The game keeps its word base and settings in C:\\Windows\\data of the Wine prefix:"
+  echo "  $WINEPREFIX/drive_c/windows/data"
+  echo "Start it again with: bash scripts/run-game.sh"
+  echo "  (or, built already: WINEPREFIX=$WINEPREFIX wine $root/$game)"
   wine "$game"
   exit 0
 fi

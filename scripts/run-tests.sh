@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up everything and runs every test: native core tests, the same under ASan/UBSan, and
-# the Windows tests (Win32 and end-to-end) under Wine on a virtual display; builds i686 too.
+# the Windows tests (Win32 and end-to-end, x86_64 and i686) under Wine on a virtual display.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -14,15 +14,16 @@ for preset in native native-asan mingw64 mingw32; do
   cmake --build --preset "$preset" -- -k 0 >"build/build-$preset.log" 2>&1 || { tail -n 60 "build/build-$preset.log"; exit 1; }
 done
 
-# One ctest over the three trees that have tests.
-cat > build/CTestTestfile.cmake <<'CTEST'
-subdirs("native" "native-asan" "mingw64")
-CTEST
-
 source scripts/wine-session.sh
 wine_session_start virtual
 trap wine_session_end EXIT
 
-rm -rf build/mingw64/artifacts
+# The configure step wrote build/CTestTestfile.cmake: one ctest over the four trees.
+skip=()
+if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+  echo "== wine32 is missing: the 32-bit Windows tests (win32.*) are left out"
+  skip=(-E '^win32\.')
+fi
+rm -rf build/mingw64/artifacts build/mingw32/artifacts
 cd build
-ctest --output-on-failure -j2 "$@"
+ctest --output-on-failure -j2 "${skip[@]}" "$@"

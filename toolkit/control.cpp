@@ -4,6 +4,7 @@
 #include "toolkit/application.h"
 #include "toolkit/hints.h"
 #include "toolkit/html_list_box.h"
+#include "toolkit/menu.h"
 #include "common/win32/text.h"
 
 #include <map>
@@ -176,7 +177,21 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_MEASUREITEM:
     case WM_DRAWITEM: {
-        // Owner-drawn children draw themselves.
+        // Owner-drawn menu items of a menu this window tracks, and owner-drawn children, draw themselves.
+        const UINT type = msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->CtlType
+                                                : reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType;
+        if (type == ODT_MENU) {
+            const ULONG_PTR data = msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemData
+                                                         : reinterpret_cast<DRAWITEMSTRUCT*>(lp)->itemData;
+            if (const MenuItem* item = MenuItem::fromItemData(data)) {
+                if (msg == WM_MEASUREITEM)
+                    item->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+                else
+                    item->draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+                return TRUE;
+            }
+            break;
+        }
         const UINT id = msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->CtlID
                                               : reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlID;
         if (auto* list = dynamic_cast<HtmlListBox*>(fromHandle(GetDlgItem(hwnd_, static_cast<int>(id))))) {

@@ -1,28 +1,106 @@
-// Popup menus.
+// Popup menus with owner-drawn items.
 #include "toolkit/menu.h"
 
+#include "toolkit/picture.h"
 #include "common/win32/text.h"
+
+#include <algorithm>
+#include <set>
 
 namespace tk {
 
-MenuItem::MenuItem(HMENU menu, UINT id, std::string name, const std::string& caption)
-    : menu_(menu), id_(id), name_(std::move(name))
+namespace {
+
+// Live items: owner-drawn data of a menu that is not ours is never taken for one.
+std::set<const MenuItem*>& liveItems()
 {
-    AppendMenuW(menu_, MF_STRING, id, wide(caption).c_str());
+    static std::set<const MenuItem*> items;
+    return items;
+}
+
+} // namespace
+
+HFONT menuFont()
+{
+    static const HFONT font = [] {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        return CreateFontIndirectW(&metrics.lfMenuFont);
+    }();
+    return font;
+}
+
+MenuItem::MenuItem(HMENU menu, UINT id, std::string name, const std::string& caption)
+    : menu_(menu), id_(id), name_(std::move(name)), caption_(wide(caption))
+{
+    liveItems().insert(this);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_DATA;
+    info.fType = MFT_OWNERDRAW;
+    info.wID = id;
+    info.dwItemData = reinterpret_cast<ULONG_PTR>(this);
+    info.dwTypeData = caption_.data();
+    InsertMenuItemW(menu_, GetMenuItemCount(menu_), TRUE, &info);
+}
+
+MenuItem::~MenuItem()
+{
+    liveItems().erase(this);
+}
+
+MenuItem* MenuItem::fromItemData(ULONG_PTR data)
+{
+    auto* item = reinterpret_cast<MenuItem*>(data);
+    return liveItems().count(item) ? item : nullptr;
+}
+
+RECT MenuItem::glyphRect(const RECT& item)
+{
+    const int top = item.top + (item.bottom - item.top - kGlyphSize) / 2;
+    return RECT{item.left + kGlyphLeft, top, item.left + kGlyphLeft + kGlyphSize, top + kGlyphSize};
+}
+
+void MenuItem::measure(MEASUREITEMSTRUCT& m) const
+{
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, menuFont());
+    RECT text{0, 0, 0, 0};
+    DrawTextW(dc, caption_.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    // The system adds the width of a check mark on its own.
+    m.itemWidth = static_cast<UINT>(kGlyphLeft + kGlyphSize + kCaptionGap + text.right + kCaptionGap);
+    m.itemHeight = static_cast<UINT>(std::max<LONG>(kGlyphSize + 4, tm.tmHeight + 6));
+}
+
+void MenuItem::draw(const DRAWITEMSTRUCT& d) const
+{
+    const bool selected = (d.itemState & ODS_SELECTED) != 0;
+    const bool grayed = (d.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+    if (glyph_) {
+        const RECT g = glyphRect(d.rcItem);
+        glyph_->draw(d.hDC, g.left, g.top, 0, grayed ? 96 : 255);
+    }
+    RECT text = d.rcItem;
+    text.left += kGlyphLeft + kGlyphSize + kCaptionGap;
+    const HGDIOBJ old = SelectObject(d.hDC, menuFont());
+    SetBkMode(d.hDC, TRANSPARENT);
+    SetTextColor(d.hDC, GetSysColor(grayed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+    if (d.itemState & ODS_NOACCEL)
+        format |= DT_HIDEPREFIX;
+    DrawTextW(d.hDC, caption_.c_str(), -1, &text, format);
+    SelectObject(d.hDC, old);
 }
 
 void MenuItem::setEnabled(bool enabled)
 {
     EnableMenuItem(menu_, id_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
-void MenuItem::setGlyph(HBITMAP glyph)
-{
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_BITMAP;
-    info.hbmpItem = glyph;
-    SetMenuItemInfoW(menu_, id_, FALSE, &info);
 }
 
 bool MenuItem::enabled() const

@@ -12,26 +12,44 @@
 
 namespace tk {
 
-// Published property: Enabled.
+class Picture;
+
+// Published property: Enabled. Items draw themselves (owner-drawn): a glyph with its
+// transparency on the menu's own background, then a gap, then the caption. The caption stays
+// the item's menu string, so mnemonics and readers of the menu still see it.
 class MenuItem : public Persistent {
 public:
     MenuItem(HMENU menu, UINT id, std::string name, const std::string& caption);
+    ~MenuItem() override;
     const std::string& name() const { return name_; }
     UINT id() const { return id_; }
     void setEnabled(bool enabled);
-    // A 32-bit premultiplied bitmap shown beside the caption; the menu does not own it.
-    void setGlyph(HBITMAP glyph);
+    // A picture shown before the caption; the menu does not own it.
+    void setGlyph(const Picture* glyph) { glyph_ = glyph; }
     bool enabled() const;
     std::function<void()> onClick;
 
     std::vector<PropInfo>& properties() override;
     std::string componentName() const override { return name_; }
 
+    // The item behind an owner-drawn menu entry's data, or nullptr when it is not one of ours.
+    static MenuItem* fromItemData(ULONG_PTR data);
+    void measure(MEASUREITEMSTRUCT& m) const;
+    void draw(const DRAWITEMSTRUCT& d) const;
+
+    // Where the glyph goes inside the item's rectangle (16 x 16 at 96 DPI).
+    static RECT glyphRect(const RECT& item);
+    static constexpr int kGlyphSize = 16;
+    static constexpr int kGlyphLeft = 4;  // from the item's left edge
+    static constexpr int kCaptionGap = 8; // between the glyph and the caption
+
 private:
     std::vector<PropInfo> properties_;
     HMENU menu_;
     UINT id_;
     std::string name_;
+    std::wstring caption_;
+    const Picture* glyph_ = nullptr;
 };
 
 class PopupMenu {
@@ -50,5 +68,8 @@ private:
     HMENU menu_;
     std::vector<std::unique_ptr<MenuItem>> items_;
 };
+
+// The font menus are drawn with: the system's menu font.
+HFONT menuFont();
 
 } // namespace tk

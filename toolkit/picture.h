@@ -26,7 +26,7 @@ public:
     size_t frameCount() const { return frames_.size(); }
     // Delay of a frame in milliseconds (100 when the file gives none).
     UINT delay(size_t frame) const { return delays_.at(frame); }
-    // A 32-bit premultiplied bitmap of the frame (for menu items).
+    // A 32-bit premultiplied bitmap of the frame.
     HBITMAP bitmap(size_t frame = 0) const { return frames_.at(frame); }
 
     void draw(HDC dc, int x, int y, size_t frame = 0, BYTE opacity = 255) const;

@@ -43,9 +43,13 @@ THTMLHintWindow::THTMLHintWindow(THTMLHint& settings) : settings_(settings)
         wc.lpszClassName = L"THTMLHintWindow";
         RegisterClassExW(&wc);
     }
-    // No border; topmost, never activated.
-    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"THTMLHintWindow", L"", WS_POPUP, 0, 0,
-                            0, 0, tk::Application::instance().handle(), nullptr, module, nullptr);
+    // No border; topmost, never activated. Layered and transparent, it takes no mouse input at
+    // all: a click on it lands on the control beneath (answering the hit test alone does not
+    // carry the click to another window under Wine).
+    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT,
+                            L"THTMLHintWindow", L"", WS_POPUP, 0, 0, 0, 0, tk::Application::instance().handle(), nullptr,
+                            module, nullptr);
+    SetLayeredWindowAttributes(hwnd_, 0, 255, LWA_ALPHA);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

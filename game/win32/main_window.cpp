@@ -40,12 +40,6 @@ tk::Picture* picture(const wchar_t* name)
     return tk::Picture::shared(name);
 }
 
-HBITMAP glyphBitmap(const wchar_t* name)
-{
-    tk::Picture* p = tk::Picture::shared(name);
-    return p ? p->bitmap() : nullptr;
-}
-
 } // namespace
 
 MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this), form_(L"TForm1", "Form1")
@@ -274,12 +268,12 @@ void MainWindow::createToolbarAndMenus()
     SoundOFF = &soundsMenu_.add(ids::kMenuSoundOff, "SoundOFF", "Выключить");
     HelpON = &hintsMenu_.add(ids::kMenuHelpOn, "HelpON", "Включить");
     HelpOFF = &hintsMenu_.add(ids::kMenuHelpOff, "HelpOFF", "Выключить");
-    standart_->setGlyph(glyphBitmap(L"Home16.gif"));
-    updateb_->setGlyph(glyphBitmap(L"webcomponent.gif"));
-    SoundON->setGlyph(glyphBitmap(L"Volume16.gif"));
-    SoundOFF->setGlyph(glyphBitmap(L"Delete16.gif"));
-    HelpON->setGlyph(glyphBitmap(L"Helpi16.gif"));
-    HelpOFF->setGlyph(glyphBitmap(L"Delete16.gif"));
+    standart_->setGlyph(picture(L"Home16.gif"));
+    updateb_->setGlyph(picture(L"webcomponent.gif"));
+    SoundON->setGlyph(picture(L"Volume16.gif"));
+    SoundOFF->setGlyph(picture(L"Delete16.gif"));
+    HelpON->setGlyph(picture(L"Helpi16.gif"));
+    HelpOFF->setGlyph(picture(L"Delete16.gif"));
     standart_->onClick = [this] { standartClick(); };
     updateb_->onClick = [this] { updatebClick(); };
     SoundON->onClick = [this] { SoundONClick(); };

@@ -87,23 +87,30 @@ bool GameProcess::sync() const
     return SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
 }
 
+namespace {
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+// A named callback: on i686 a window enumerator is stdcall, which no lambda converts to.
+BOOL CALLBACK matchChildId(HWND w, LPARAM lp)
+{
+    auto* s = reinterpret_cast<ChildSearch*>(lp);
+    if (GetDlgCtrlID(w) == s->id) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
 HWND childById(HWND parent, int id)
 {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (GetDlgCtrlID(w) == s->id) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(parent, matchChildId, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -393,6 +393,51 @@ TEST_F(GameE2E, HintsShowInTheRoundedHintWindow)
     closeGame(game);
 }
 
+// The hint window lies over part of the letter rows; a click on it belongs to the letter beneath.
+TEST_F(GameE2E, AClickThroughAShowingHintPressesTheLetterBeneath)
+{
+    GameProcess game;
+    start(game);
+    RECT panel{};
+    GetWindowRect(game.control(ids::kLettersPanel), &panel);
+    SetCursorPos(panel.left + 200, panel.top + 8);
+    HWND hint = nullptr;
+    ASSERT_TRUE(e2e::waitFor([&] {
+        hint = FindWindowW(L"THTMLHintWindow", nullptr);
+        return hint && IsWindowVisible(hint);
+    }, std::chrono::seconds(10))) << "no hint after resting on the letters panel";
+    RECT h{};
+    GetWindowRect(hint, &h);
+    int covered = 0;
+    POINT at{};
+    for (int b = 1; b <= kLetterButtons && !covered; ++b) {
+        RECT r{};
+        GetWindowRect(game.control(ids::kLetterButton + b), &r);
+        at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        if (PtInRect(&h, at) && game.enabled(ids::kLetterButton + b))
+            covered = b;
+    }
+    ASSERT_NE(covered, 0) << "no letter lies under the hint " << h.left << "," << h.top << " " << h.right << "," << h.bottom;
+    // Move, press and release in one go: the click lands while the hint still shows.
+    const auto absolute = [](LONG v, int metric) { return static_cast<LONG>((v * 65535 + GetSystemMetrics(metric) / 2) / (GetSystemMetrics(metric) - 1)); };
+    INPUT input[3]{};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = absolute(at.x, SM_CXSCREEN);
+        i.mi.dy = absolute(at.y, SM_CYSCREEN);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    ASSERT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+    EXPECT_TRUE(e2e::waitFor([&] { return !game.enabled(ids::kLetterButton + covered); }, std::chrono::seconds(10)))
+        << "letter " << covered << " was not pressed";
+    EXPECT_TRUE(e2e::waitFor([&] { return !IsWindowVisible(hint); }, std::chrono::seconds(10))) << "the hint still shows";
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("click-through-hint.bmp"));
+    SetCursorPos(10, 700);
+    closeGame(game);
+}
+
 TEST_F(GameE2E, SecondInstanceWarnsRestoresTheFirstAndEnds)
 {
     GameProcess first;
