@@ -15,7 +15,8 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
+  # An index that fails to refresh (an i386 mirror mid-sync, say) must not stop the install.
+  "${sudo_cmd[@]}" apt-get update -qq || true
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
