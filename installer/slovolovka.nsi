@@ -34,6 +34,7 @@ VIFileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "Slovolovka"
 VIAddVersionKey /LANG=1033 "FileDescription" "Slovolovka installer"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 
