@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
+#include <psapi.h>
 #include <sddl.h>
 #include <windows.h>
 
@@ -28,6 +29,24 @@ std::wstring installedGame()
 {
     const char* exe = std::getenv("SLOVO_GAME");
     return tk::wide(exe ? exe : "C:\\Program Files\\Slovolovka\\Slovolovka.exe");
+}
+
+// The path of the process's Snovid.dll, or "" when it has none loaded.
+std::wstring loadedHookLibrary(HANDLE process)
+{
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return L"";
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE); ++i) {
+        wchar_t path[MAX_PATH];
+        if (GetModuleFileNameExW(process, modules[i], path, MAX_PATH)) {
+            const std::wstring p = path;
+            if (p.size() >= 10 && lstrcmpiW(p.c_str() + p.size() - 10, L"Snovid.dll") == 0)
+                return p;
+        }
+    }
+    return L"";
 }
 
 FILETIME lastWrite(const std::wstring& path)
@@ -81,6 +100,13 @@ TEST(InstalledGame, StartsFromProgramFilesPlaysAndKeepsItsSettingsInTheDataFolde
     ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось", 0) == 0; }));
     ASSERT_TRUE(game.sync());
     const std::string remaining = game.text(ids::kStatusPane + 3);
+    if (std::getenv("SLOVO_EXPECT_SNOVID")) {
+        // The installed copy, which the game finds by name and so never writes.
+        wchar_t system[MAX_PATH];
+        GetSystemDirectoryW(system, MAX_PATH);
+        const std::wstring loaded = loadedHookLibrary(game.process());
+        EXPECT_EQ(lstrcmpiW(loaded.c_str(), (std::wstring(system) + L"\\Snovid.dll").c_str()), 0) << tk::narrow(loaded);
+    }
 
     const std::string word = e2e::secretWord(game);
     ASSERT_FALSE(word.empty());

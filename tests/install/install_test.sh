@@ -12,6 +12,8 @@ check_file() { [ -e "$1" ] && echo "ok: $2" || fail "$2 ($1 missing)"; }
 check_gone() { [ ! -e "$1" ] && echo "ok: $2" || fail "$2 ($1 still there)"; }
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# With the hook library built, the game must load the installed copy.
+[ -z "$snovid" ] || export SLOVO_EXPECT_SNOVID=1
 rm -rf "$work"
 mkdir -p "$work" "$artifacts"
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -56,8 +58,8 @@ size=$(sed -n 's/^ *EstimatedSize *REG_DWORD *0x\([0-9a-f]*\)$/\1/p' <<<"$entry"
 [ -n "$size" ] && [ $((16#$size)) -ge 1000 ] && echo "ok: EstimatedSize $((16#$size)) KiB" || fail "EstimatedSize '$size'"
 
 echo "== the installed game, as the administrator"
-SLOVO_ARTIFACTS=$artifacts wine "$(winepath -w "$player")" --gtest_brief=1 </dev/null 2>&1 | tr -d '\r' | tee "$work/admin.log"
-grep -q '^\[  PASSED  \]' "$work/admin.log" || fail "the installed game did not play as the administrator"
+SLOVO_ARTIFACTS=$artifacts wine "$(winepath -w "$player")" --gtest_brief=1 </dev/null 2>&1 | tr -d '\r' \
+  | tee "$work/admin.log" || fail "the installed game did not play as the administrator"
 wineserver -w
 
 echo "== the installed game, as a standard user"
@@ -87,9 +89,8 @@ sleep 1
 "${run_as[@]}" env HOME="$(eval echo ~slovoplayer 2>/dev/null || echo "$HOME")" WINEPREFIX="$user_prefix" \
   WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$DISPLAY" SLOVO_STANDARD_USER=1 \
   SLOVO_ARTIFACTS="$user_artifacts" wine "$(winepath -w "$player")" --gtest_brief=1 </dev/null 2>&1 | tr -d '\r' \
-  | tee "$work/user.log"
+  | tee "$work/user.log" || fail "the installed game did not play as a standard user"
 "${run_as[@]}" env WINEPREFIX="$user_prefix" wineserver -w
-grep -q '^\[  PASSED  \]' "$work/user.log" || fail "the installed game did not play as a standard user"
 cp "$user_artifacts"/* "$artifacts/" 2>/dev/null
 [ -d "$uc/windows/data" ] || fail "the standard user's prefix has no data folder"
 written=$(find "$uc" -newer "$work/marker" ! -path "$uc/windows/data" ! -path "$uc/windows/data/*" \
