@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Measures the game's start under Wine: in process for the built-in base and for a base of
-# 10^5 entries, and as a real process (launch to first puzzle, peak memory).
+# 10^5 entries, and as a real process (launch to first puzzle against a bare window program, peak memory).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -16,4 +16,4 @@ wine "$b/bench_startup.exe" 0 30
 wine "$b/bench_startup.exe" 100000 10
 wine "$b/bench_startup.exe" 0 1 >/dev/null   # leave the built-in base in place
 wine "$b/bench_markup_gdi.exe"
-wine "$b/bench_launch.exe" "$root/build/mingw64/game/win32/Slovolovka.exe" 5
+wine "$b/bench_launch.exe" "$root/build/mingw64/game/win32/Slovolovka.exe" "$root/$b/bench_bare_window.exe" 9

@@ -9,8 +9,8 @@ namespace {
 constexpr UINT_PTR kFrameTimer = 1;
 }
 
-PictureBox::PictureBox(Control* parent, std::string name, const Bounds& bounds, Picture* picture, int id)
-    : Control(parent, std::move(name)), picture_(picture)
+PictureBox::PictureBox(Control* parent, std::string name, const Bounds& bounds, std::wstring picture, int id)
+    : Control(parent, std::move(name)), pictureName_(std::move(picture))
 {
     registerClass(L"TSlovoPictureBox", 0, LoadCursorW(nullptr, IDC_HAND));
     setBounds(bounds);
@@ -18,10 +18,24 @@ PictureBox::PictureBox(Control* parent, std::string name, const Bounds& bounds, 
     setSelfPainted();
 }
 
+Picture* PictureBox::picture()
+{
+    if (!resolved_) {
+        resolved_ = true;
+        picture_ = Picture::shared(pictureName_);
+        animated_ = animate_ && picture_ && picture_->frameCount() > 1;
+        schedule();
+    }
+    return picture_;
+}
+
 void PictureBox::setAnimated(bool animated)
 {
-    animated_ = animated && picture_ && picture_->frameCount() > 1;
-    schedule();
+    animate_ = animated;
+    if (resolved_) {
+        animated_ = animate_ && picture_ && picture_->frameCount() > 1;
+        schedule();
+    }
 }
 
 void PictureBox::schedule()
@@ -37,8 +51,8 @@ void PictureBox::paint(HDC dc)
     RECT r;
     GetClientRect(handle(), &r);
     FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : GetSysColor(COLOR_BTNFACE)));
-    if (picture_)
-        picture_->draw(dc, 0, 0, frame_);
+    if (Picture* p = picture())
+        p->draw(dc, 0, 0, frame_);
 }
 
 LRESULT PictureBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp)

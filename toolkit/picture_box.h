@@ -11,8 +11,10 @@ class Picture;
 
 class PictureBox : public Control {
 public:
-    PictureBox(Control* parent, std::string name, const Bounds& bounds, Picture* picture, int id);
-    // Animated pictures step through their frames while the control is shown.
+    // The shared picture of that resource name, decoded when the control first paints: pictures
+    // of panels hidden at start cost nothing before the first paint.
+    PictureBox(Control* parent, std::string name, const Bounds& bounds, std::wstring picture, int id);
+    // Animated pictures step through their frames once the control has shown.
     void setAnimated(bool animated);
     size_t frame() const { return frame_; }
     std::function<void()> onClick;
@@ -23,10 +25,14 @@ protected:
 
 private:
     void schedule();
+    Picture* picture();
 
-    Picture* picture_;
+    std::wstring pictureName_;
+    Picture* picture_ = nullptr;
+    bool resolved_ = false;
     size_t frame_ = 0;
-    bool animated_ = false;
+    bool animate_ = false; // asked for
+    bool animated_ = false; // and the picture has frames to step through
 };
 
 } // namespace tk

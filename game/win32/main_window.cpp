@@ -293,11 +293,11 @@ void MainWindow::createOverlays()
     AdvPanel4->setCaption("<B>О программе</B>", kCaptionBar);
     AdvPanel4->addCaptionButton(tk::Symbol::Close, ids::kAboutClose);
     aboutPictures_[1] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture1", tk::Bounds{136, 32, 230, 230},
-                                                         picture(L"about.gif"), ids::kAboutPicture + 1);
+                                                         L"about.gif", ids::kAboutPicture + 1);
     aboutPictures_[2] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture2", tk::Bounds{448, 32, 55, 60},
-                                                         picture(L"mail_anim.gif"), ids::kAboutPicture + 2);
+                                                         L"mail_anim.gif", ids::kAboutPicture + 2);
     aboutPictures_[3] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture3", tk::Bounds{12, 28, 60, 65},
-                                                         picture(L"globe_anim.gif"), ids::kAboutPicture + 3);
+                                                         L"globe_anim.gif", ids::kAboutPicture + 3);
     aboutPictures_[2]->setAnimated(true);
     aboutPictures_[3]->setAnimated(true);
     aboutPictures_[1]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };

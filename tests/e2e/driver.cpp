@@ -2,6 +2,8 @@
 #include "tests/e2e/driver.h"
 
 #include "game/core/app_title.h"
+#include "game/core/puzzle.h"
+#include "game/win32/control_ids.h"
 #include "common/win32/text.h"
 
 #include <cstdio>
@@ -267,6 +269,29 @@ bool removeSystemLibrary()
         return true;
     const std::wstring target = parked + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(GetCurrentProcessId()) + L".dll";
     return MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+int buttonOf(char letter)
+{
+    for (int b = 1; b <= slovo::kLetterButtons; ++b)
+        if (slovo::letterOfButton(b) == letter)
+            return b;
+    return 0;
+}
+
+std::string secretWord(const GameProcess& game)
+{
+    std::string word;
+    for (int i = 1; i <= slovo::kCells && game.visible(slovo::ids::kCellLabel + i); ++i)
+        word += game.text(slovo::ids::kCellLabel + i);
+    return word;
+}
+
+void press(const GameProcess& game, char letter)
+{
+    const int id = slovo::ids::kLetterButton + buttonOf(letter);
+    game.click(id);
+    waitFor([&] { return !game.enabled(id); }, std::chrono::seconds(10));
 }
 
 } // namespace e2e

@@ -60,6 +60,12 @@ private:
     HWND main_ = nullptr;
 };
 
+// Playing: the letter button of a letter, the word behind the covers (read from the letter
+// labels of the cells that are shown), and a letter pressed until its button is used up.
+int buttonOf(char letter);
+std::string secretWord(const GameProcess& game);
+void press(const GameProcess& game, char letter);
+
 // Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
 bool screenshot(HWND window, const std::string& file);
 std::string artifactPath(const std::string& name);

@@ -23,6 +23,9 @@ namespace {
 
 using namespace slovo;
 using e2e::GameProcess;
+using e2e::buttonOf;
+using e2e::press;
+using e2e::secretWord;
 
 const BasePaths kPaths = BasePaths::fixedWindows();
 
@@ -65,30 +68,6 @@ std::string fileBytes(const std::string& path)
     } catch (const Error& e) {
         return e.what();
     }
-}
-
-int buttonOf(char letter)
-{
-    for (int b = 1; b <= kLetterButtons; ++b)
-        if (letterOfButton(b) == letter)
-            return b;
-    return 0;
-}
-
-// The word behind the covers, read from the letter labels of the cells that are shown.
-std::string secretWord(const GameProcess& game)
-{
-    std::string word;
-    for (int i = 1; i <= kCells && game.visible(ids::kCellLabel + i); ++i)
-        word += game.text(ids::kCellLabel + i);
-    return word;
-}
-
-void press(const GameProcess& game, char letter)
-{
-    const int id = ids::kLetterButton + buttonOf(letter);
-    game.click(id);
-    e2e::waitFor([&] { return !game.enabled(id); }, std::chrono::seconds(10));
 }
 
 void closeGame(GameProcess& game)

@@ -8,7 +8,10 @@
 #include "toolkit/dialog_window.h"
 #include "toolkit/html_label.h"
 #include "toolkit/html_list_box.h"
+#include "toolkit/form.h"
+#include "toolkit/panel.h"
 #include "toolkit/picture.h"
+#include "toolkit/picture_box.h"
 #include "common/win32/text.h"
 
 #include <gtest/gtest.h>
@@ -264,6 +267,37 @@ TEST(HtmlListBox, ItemsAreMarkupAsHighAsTheirText)
     e2e::screenshot(host.handle(), e2e::artifactPath("html-list-box.bmp"));
     list.clear();
     EXPECT_EQ(list.count(), 0);
+}
+
+void pumpFor(int ms)
+{
+    const DWORD until = GetTickCount() + static_cast<DWORD>(ms);
+    while (GetTickCount() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(5);
+    }
+}
+
+// A picture on a hidden panel is decoded at its first paint: until the panel shows, an animated
+// one stands still; then it steps through its frames.
+TEST(PictureBox, AnimatedPictureStepsOnceItHasShown)
+{
+    tk::Form form(L"TSlovoPictureTestForm", "PictureTestForm");
+    form.createWindow("Pictures", 200, 200, 0xFFFFFF);
+    tk::Panel panel(&form, "Panel", tk::Bounds{0, 0, 200, 200}, 100);
+    tk::PictureBox box(&panel, "Globe", tk::Bounds{12, 28, 60, 65}, L"globe_anim.gif", 101);
+    box.setAnimated(true);
+    panel.setVisible(false);
+    form.show();
+    pumpFor(600);
+    EXPECT_EQ(box.frame(), 0u) << "stepped while hidden";
+    panel.setVisible(true);
+    pumpFor(1200);
+    EXPECT_GT(box.frame(), 0u) << "did not step once shown";
+    ASSERT_GT(tk::Picture::shared(L"globe_anim.gif")->frameCount(), 1u);
+    DestroyWindow(form.handle());
 }
 
 } // namespace
