@@ -96,7 +96,10 @@ std::string lineBreaks(std::string text)
 
 int messageBox(const std::string& text, const wchar_t* caption, UINT flags)
 {
-    return MessageBoxW(GetActiveWindow(), tk::wide(text).c_str(), caption, flags | MB_TASKMODAL);
+    HWND owner = GetActiveWindow();
+    if (owner != nullptr && !IsWindowVisible(owner))
+        owner = nullptr;
+    return MessageBoxW(owner, tk::wide(text).c_str(), caption, flags | MB_TASKMODAL);
 }
 
 void pumpMessages()

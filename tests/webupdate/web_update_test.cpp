@@ -1,0 +1,421 @@
+// TWebUpdate against a real loopback HTTP server: statuses in order, remembered values, files,
+// compressed entries, and a hostile control file held to the safe subset over plain HTTP.
+#include "webupdate/win32/program_update.h"
+#include "webupdate/win32/web_update.h"
+
+#include "common/win32/text.h"
+
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <algorithm>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Statuses = std::vector<std::pair<std::string, int>>;
+
+std::string env(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v != nullptr ? v : "";
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    HANDLE f = CreateFileW(tk::wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+    DWORD n = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(f);
+}
+
+std::string readFile(const std::string& path)
+{
+    HANDLE f = CreateFileW(tk::wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string out;
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n > 0)
+        out.append(buf, n);
+    CloseHandle(f);
+    return out;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesW(tk::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::optional<std::string> registryValue(const char* name)
+{
+    wchar_t buf[512];
+    DWORD size = sizeof buf;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"slovolovka\\slovolovka", tk::wide(name).c_str(), RRF_RT_REG_SZ, nullptr, buf,
+                     &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return tk::narrow(buf);
+}
+
+std::string shortDate(WORD y, WORD m, WORD d)
+{
+    SYSTEMTIME st{};
+    st.wYear = y;
+    st.wMonth = m;
+    st.wDay = d;
+    wchar_t buf[100];
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 100);
+    return tk::narrow(buf);
+}
+
+std::string show(const Statuses& s)
+{
+    std::string out;
+    for (const auto& [text, code] : s)
+        out += "  " + text + " (" + std::to_string(code) + ")\n";
+    return out;
+}
+
+// Answers the message boxes a run shows on this thread, recording their texts.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(int button) : button_(button), owner_(GetCurrentThreadId())
+    {
+        worker_ = std::thread([this] {
+            while (!stop_) {
+                EnumThreadWindows(owner_, &BoxAnswerer::visit, reinterpret_cast<LPARAM>(this));
+                Sleep(20);
+            }
+        });
+    }
+    ~BoxAnswerer()
+    {
+        stop_ = true;
+        worker_.join();
+    }
+    std::vector<std::string> texts() const { return texts_; }
+
+private:
+    static BOOL CALLBACK visit(HWND hwnd, LPARAM lp)
+    {
+        auto* self = reinterpret_cast<BoxAnswerer*>(lp);
+        wchar_t cls[32];
+        if (GetClassNameW(hwnd, cls, 32) && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd)) {
+            HWND label = GetDlgItem(hwnd, 0xFFFF);
+            wchar_t text[1024] = L"";
+            if (label != nullptr)
+                GetWindowTextW(label, text, 1024);
+            self->texts_.push_back(tk::narrow(text));
+            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED), 0);
+            Sleep(100);
+        }
+        return TRUE;
+    }
+
+    int button_;
+    DWORD owner_;
+    std::atomic<bool> stop_{false};
+    std::vector<std::string> texts_;
+    std::thread worker_;
+};
+
+class WebUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+        root_ = env("SLOVO_HTTP_ROOT");
+        ASSERT_FALSE(root_.empty()) << "run through run_with_server.sh";
+        CreateDirectoryW(tk::wide(root_ + "\\update").c_str(), nullptr);
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        dir_ = tk::narrow(tmp) + "wutest" + std::to_string(GetTickCount()) + "\\";
+        CreateDirectoryW(tk::wide(dir_).c_str(), nullptr);
+        wu::configureProgramUpdate(update_);
+        update_.PlainTargetDir = dir_;
+        update_.OnStatus = [this](wu::TWebUpdate&, const std::string& text, int code, int) {
+            statuses_.emplace_back(text, code);
+        };
+        update_.OnFileProgress = [this](wu::TWebUpdate&, const std::string&, std::int64_t pos, std::int64_t size) {
+            progress_.emplace_back(pos, size);
+        };
+    }
+    void TearDown() override
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+        SHFILEOPSTRUCTW op{};
+        std::wstring from = tk::wide(dir_) + L'\0';
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationW(&op);
+    }
+
+    std::string base() const { return "http://127.0.0.1:" + env("SLOVO_HTTP_PORT"); }
+    void serve(const std::string& name, const std::string& bytes) { writeFile(root_ + "\\update\\" + name, bytes); }
+    Statuses run(const std::string& controlName)
+    {
+        statuses_.clear();
+        progress_.clear();
+        update_.URL = base() + "/update/" + controlName;
+        update_.RunUpdate();
+        return statuses_;
+    }
+    std::string baseFileEntry(const std::string& url) const
+    {
+        return "[files]\r\ncount=1\r\n[file1]\r\nurl=" + url + "\r\ntargetdir=" + dir_ + "\r\n";
+    }
+
+    std::string root_;
+    std::string dir_;
+    wu::TWebUpdate update_;
+    Statuses statuses_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress_;
+};
+
+TEST_F(WebUpdateTest, TypicalRunThenNoNewVersion)
+{
+    serve("slovolovka.txt", "word\thint\r\n");
+    serve("typical.INF", "[update]\r\ndate=25/12/2002\r\ntime=10:00\r\n" +
+                             baseFileEntry(base() + "/update/slovolovka.txt"));
+    const std::string control = base() + "/update/typical.INF";
+    const std::string file = base() + "/update/slovolovka.txt";
+    const Statuses want = {{"Checking for Internet connection", 3},
+                           {"Found open Internet connection", 3},
+                           {"Download : " + control, 3},
+                           {"Update control file found", 3},
+                           {"Date based update found", 3},
+                           {"New version found : " + shortDate(2002, 12, 25), 5},
+                           {"Found file update instruction", 3},
+                           {"Download update : " + file, 3},
+                           {"Download : " + file, 3},
+                           {"Finished processing update control file", 3},
+                           {"Closed Internet connection", 3}};
+    const Statuses got = run("typical.INF");
+    EXPECT_EQ(got, want) << show(got);
+    EXPECT_EQ(readFile(dir_ + "slovolovka.txt"), "word\thint\r\n");
+    ASSERT_FALSE(progress_.empty());
+    EXPECT_EQ(progress_.back(), std::make_pair(std::int64_t{11}, std::int64_t{11}));
+    EXPECT_EQ(registryValue("LastDate").value_or("<none>"), shortDate(2002, 12, 25));
+    EXPECT_TRUE(registryValue("LastTime").has_value());
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    EXPECT_FALSE(exists(tk::narrow(tmp) + "typical.INF")) << "the control file is deleted after the run";
+
+    const Statuses second = run("typical.INF");
+    ASSERT_GE(second.size(), 6u) << show(second);
+    EXPECT_EQ(second[5], std::make_pair(std::string("No new version found"), 4)) << show(second);
+    EXPECT_EQ(second.back().first, "Closed Internet connection");
+}
+
+TEST_F(WebUpdateTest, ControlFileFailures)
+{
+    const std::string missing = base() + "/status/404/update/slovolovka.INF";
+    statuses_.clear();
+    update_.URL = missing;
+    update_.RunUpdate();
+    const Statuses want404 = {{"Checking for Internet connection", 3},
+                              {"Found open Internet connection", 3},
+                              {"Download : " + missing, 3},
+                              {"Http status : 404", 6},
+                              {"Update control file not found", 2},
+                              {"Closed Internet connection", 3}};
+    EXPECT_EQ(statuses_, want404) << show(statuses_);
+
+    // A port that nobody listens on: taken and released again.
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    closesocket(s);
+    const std::string dead = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/update/slovolovka.INF";
+    statuses_.clear();
+    update_.URL = dead;
+    update_.RunUpdate();
+    const Statuses wantDead = {{"Checking for Internet connection", 3}, {"Found open Internet connection", 3},
+                               {"Download : " + dead, 3},               {"File not found : " + dead, 2},
+                               {"Update control file not found", 2},    {"Closed Internet connection", 3}};
+    EXPECT_EQ(statuses_, wantDead) << show(statuses_);
+}
+
+TEST_F(WebUpdateTest, DateAloneAlsoRunsTheVersionCheck)
+{
+    serve("datealone.INF", "[update]\r\ndate=25/12/2002\r\n");
+    const Statuses got = run("datealone.INF");
+    int found = 0;
+    for (const auto& s : got)
+        found += s.second == 5;
+    EXPECT_EQ(found, 2) << show(got);
+    EXPECT_NE(std::find(got.begin(), got.end(), std::make_pair(std::string("New version found : "), 5)), got.end())
+        << show(got);
+    EXPECT_FALSE(registryValue("LastTime").has_value()) << "midnight is not remembered";
+}
+
+TEST_F(WebUpdateTest, FailedDownloadStillRemembersTheDate)
+{
+    serve("faildl.INF", "[update]\r\ndate=01/02/2003\r\ntime=08:30\r\n" +
+                            baseFileEntry(base() + "/status/500/update/slovolovka.txt"));
+    const Statuses first = run("faildl.INF");
+    EXPECT_NE(std::find(first.begin(), first.end(),
+                        std::make_pair("Cannot download update file : " + base() + "/status/500/update/slovolovka.txt",
+                                       2)),
+              first.end())
+        << show(first);
+    EXPECT_NE(std::find(first.begin(), first.end(), std::make_pair(std::string("Http status : 500"), 6)), first.end());
+    const Statuses second = run("faildl.INF");
+    EXPECT_NE(std::find(second.begin(), second.end(), std::make_pair(std::string("No new version found"), 4)),
+              second.end())
+        << show(second);
+}
+
+TEST_F(WebUpdateTest, VersionRulesForEntries)
+{
+    serve("a.txt", "a");
+    serve("versions.INF", "[update]\r\nunconditional=1\r\n[files]\r\ncount=3\r\n"
+                          "[file1]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "one\r\nnewsize=5\r\n"
+                          "localversion=" + dir_ + "missing.exe\r\n"
+                          "[file2]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "two\r\n"
+                          "newversion=1.3\r\nlocalversion=" + dir_ + "missing.exe\r\n"
+                          "[file3]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "three\\deep\r\n"
+                          "newversion=1.2.0.5\r\nlocalversion=" + dir_ + "missing.exe\r\n");
+    const Statuses got = run("versions.INF");
+    EXPECT_FALSE(exists(dir_ + "one\\a.txt")) << "newsize with a missing local file is never new";
+    EXPECT_FALSE(exists(dir_ + "two\\a.txt")) << "a two-number version is never new";
+    EXPECT_EQ(readFile(dir_ + "three\\deep\\a.txt"), "a") << show(got);
+    EXPECT_TRUE(exists(dir_ + "one")) << "target directories are created";
+}
+
+TEST_F(WebUpdateTest, CompressedEntryIsExpanded)
+{
+    serve("szdd.INF", "[update]\r\nunconditional=yes\r\n" + baseFileEntry(base() + "/packed.txt_") +
+                          "compressed=1\r\n");
+    const Statuses got = run("szdd.INF");
+    EXPECT_EQ(readFile(dir_ + "packed.txt"), "СЛОВО\r\nПОДСКАЗКА\r\n") << show(got);
+    EXPECT_FALSE(exists(dir_ + "packed.txt_")) << "the compressed copy is deleted";
+}
+
+TEST_F(WebUpdateTest, HostileControlFileOverPlainHttp)
+{
+    const std::string marker = dir_ + "ran.txt";
+    serve("evil.txt", "evil");
+    serve("hostile.INF",
+          "[update]\r\nunconditional=1\r\n"
+          "[application]\r\nappupdate=1\r\nappname=" + dir_ + "app.exe\r\nappcomps=evil.txt\r\nsilentrestart=1\r\n"
+          "[action]\r\nmsg=Hello\\nthere\r\nrunbefore=cmd /c echo x > " + marker + "\r\n"
+          "runafter=cmd /c echo y > " + marker + "\r\nupdateURL=http://127.0.0.1:1/evil.INF\r\n"
+          "showURL=" + dir_ + "show.bat\r\nhtmldlg=" + dir_ + "page.htm\r\nquery=Go on?\r\n"
+          "[whatsnew]\r\nfile=" + base() + "/update/evil.txt\r\n"
+          "[files]\r\ncount=3\r\n[file1]\r\nurl=" + base() + "/update/evil.txt\r\ntargetdir=C:\\windows\\system32\r\n"
+          "[file2]\r\nurl=" + base() + "/update/..%5c..%5cevil.txt\r\ntargetdir=" + dir_ + "\r\n"
+          "[file3]\r\nurl=" + base() + "/update/evil.txt\r\ntargetdir=" + dir_ + "..\\escape\r\n");
+    writeFile(dir_ + "show.bat", "echo z > " + marker + "\r\n");
+    Statuses got;
+    std::vector<std::string> boxes;
+    {
+        BoxAnswerer answer(IDYES);
+        got = run("hostile.INF");
+        Sleep(300);
+        boxes = answer.texts();
+    }
+    const auto has = [&](const std::string& text, int code) {
+        return std::find(got.begin(), got.end(), std::make_pair(text, code)) != got.end();
+    };
+    const char* refused[] = {"application update", "HTML dialog", "run before", "whatsnew", "URL redirection",
+                             "URL show", "run after"};
+    for (const char* what : refused)
+        EXPECT_TRUE(has(std::string("Refused ") + what + " instruction over insecure connection", wu::statusRefused))
+            << what << "\n" << show(got);
+    EXPECT_TRUE(has("Refused file outside the data directory over insecure connection : " + base() +
+                        "/update/evil.txt",
+                    wu::statusRefused))
+        << show(got);
+    EXPECT_TRUE(has("Refused unsafe file name : ..%5c..%5cevil.txt", wu::statusUnsafeName) ||
+                has("Cannot download update file : " + base() + "/update/..%5c..%5cevil.txt", 2))
+        << show(got);
+    EXPECT_TRUE(has("Found message instruction", 3) && has("Found query instruction", 3)) << show(got);
+    EXPECT_EQ(boxes.size(), 2u) << "msg and query still show";
+    if (boxes.size() == 2) {
+        EXPECT_EQ(boxes[0], "Hello\r\nthere");
+        EXPECT_EQ(boxes[1], "Go on?");
+    }
+    Sleep(500);
+    EXPECT_FALSE(exists(marker)) << "no command line ran";
+    EXPECT_FALSE(registryValue("LastURL").has_value());
+    EXPECT_FALSE(exists("C:\\windows\\system32\\evil.txt"));
+    EXPECT_FALSE(exists(dir_ + "..\\escape\\evil.txt"));
+    EXPECT_TRUE(has("Finished processing update control file", 3)) << "the run goes on";
+}
+
+TEST_F(WebUpdateTest, QueryNoEndsTheRun)
+{
+    serve("query.INF", "[update]\r\nunconditional=1\r\n[action]\r\nquery=Really?\r\n" +
+                           baseFileEntry(base() + "/update/query.INF"));
+    Statuses got;
+    {
+        BoxAnswerer answer(IDNO);
+        got = run("query.INF");
+    }
+    EXPECT_EQ(got.back().first, "Closed Internet connection") << show(got);
+    EXPECT_EQ(std::count(got.begin(), got.end(), std::make_pair(std::string("Found file update instruction"), 3)), 0)
+        << show(got);
+}
+
+TEST_F(WebUpdateTest, ThreadedRunEndsOnTheMainThread)
+{
+    serve("thread.INF", "[update]\r\nunconditional=1\r\n");
+    update_.URL = base() + "/update/thread.INF";
+    const DWORD mainThread = GetCurrentThreadId();
+    DWORD statusThread = 0;
+    bool done = false;
+    update_.OnStatus = [&](wu::TWebUpdate&, const std::string& text, int code, int) {
+        statusThread = GetCurrentThreadId();
+        statuses_.emplace_back(text, code);
+    };
+    update_.OnThreadUpdateDone = [&](wu::TWebUpdate& u) {
+        EXPECT_TRUE(u.threaded()) << "cleared after the event";
+        done = true;
+    };
+    update_.StartUpdateThread();
+    EXPECT_TRUE(update_.threaded());
+    const DWORD start = GetTickCount();
+    MSG m;
+    while (!done && GetTickCount() - start < 10000) {
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
+        Sleep(5);
+    }
+    ASSERT_TRUE(done);
+    EXPECT_FALSE(update_.threaded());
+    EXPECT_EQ(statusThread, mainThread);
+    EXPECT_EQ(statuses_.back().first, "Closed Internet connection") << show(statuses_);
+}
+
+TEST_F(WebUpdateTest, ProgramValuesAndPrefixes)
+{
+    wu::TWebUpdate fresh;
+    wu::configureProgramUpdate(fresh);
+    EXPECT_EQ(fresh.URL.substr(fresh.URL.size() - 22), "/update/slovolovka.INF");
+    EXPECT_TRUE(fresh.UpdateType == wu::TUpdateType::httpUpdate);
+    EXPECT_TRUE(fresh.UpdateConnect == wu::TUpdateConnect::wucConnectPrompt);
+    EXPECT_TRUE(fresh.UpdateUpdate == wu::TUpdateUpdate::wuuSilent);
+    EXPECT_TRUE(fresh.LastURLEntry.Save);
+    EXPECT_EQ(fresh.LastURLEntry.Key, "slovolovka");
+    EXPECT_EQ(fresh.LastURLEntry.Section, "slovolovka");
+    wchar_t win[MAX_PATH];
+    GetWindowsDirectoryW(win, MAX_PATH);
+    EXPECT_EQ(fresh.ConvertPrefixes("{win}\\data\\"), tk::narrow(win) + "\\data\\");
+    EXPECT_EQ(fresh.ConvertPrefixes("{WIN}\\data\\"), tk::narrow(win) + "\\data\\");
+    EXPECT_NE(fresh.ConvertPrefixes("{TMP}"), "{TMP}");
+    EXPECT_NE(fresh.ConvertPrefixes("{APP}"), "{APP}");
+    EXPECT_NE(fresh.ConvertPrefixes("{PF}"), "{PF}");
+}
+
+} // namespace
