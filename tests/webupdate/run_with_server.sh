@@ -17,4 +17,8 @@ export SLOVO_MSCOMPRESS_DIR="Z:${work//\//\\}"
 printf 'СЛОВО\r\nПОДСКАЗКА\r\n' | iconv -f UTF-8 -t CP1251 >"$work/www/packed.txt"
 mscompress "$work/www/packed.txt"
 rm "$work/www/packed.txt"
+export SLOVO_PACKED="Z:${work//\//\\}\\www\\packed.txt_"
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+[ -n "${SLOVO_UPD_UNIX:-}" ] && export SLOVO_UPD=$(winpath "$SLOVO_UPD_UNIX")
+[ -n "${SLOVO_WAIT_HELPER_UNIX:-}" ] && export SLOVO_WAIT_HELPER=$(winpath "$SLOVO_WAIT_HELPER_UNIX")
 "$wine" "$@" </dev/null
