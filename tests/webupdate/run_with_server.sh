@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Runs a Win32 update test under Wine beside a loopback HTTP server that it starts and stops.
-# Usage: run_with_server.sh WINE TEST.EXE [args...]; the test finds the server's folder and port
-# in SLOVO_HTTP_ROOT (as a Windows path) and SLOVO_HTTP_PORT.
+# Runs a Win32 update test under Wine beside loopback HTTP and HTTPS servers that it starts and
+# stops. The HTTPS server's certificate is made here; the test trusts it only inside its own
+# Wine prefix (SLOVO_HTTPS_CERT, DER) and removes it again.
+# Usage: run_with_server.sh WINE TEST.EXE [args...]; the test finds the served folder in
+# SLOVO_HTTP_ROOT (a Windows path) and the ports in SLOVO_HTTP_PORT and SLOVO_HTTPS_PORT.
 set -euo pipefail
 wine=$1; shift
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d)
-trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
+servers=()
+mkdir -p "$work/www"
+trap 'for p in "${servers[@]}"; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -addext subjectAltName=DNS:localhost \
+  -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
+openssl x509 -in "$work/cert.pem" -outform DER -out "$work/cert.der"
 python3 "$here/update_server.py" "$work/www" "$work/port" &
-server=$!
-for _ in $(seq 100); do [ -f "$work/port" ] && break; sleep 0.05; done
+servers+=($!)
+python3 "$here/update_server.py" "$work/www" "$work/sport" "$work/cert.pem" "$work/key.pem" &
+servers+=($!)
+for _ in $(seq 100); do [ -f "$work/port" ] && [ -f "$work/sport" ] && break; sleep 0.05; done
 export SLOVO_HTTP_PORT=$(cat "$work/port")
+export SLOVO_HTTPS_PORT=$(cat "$work/sport")
+export SLOVO_HTTPS_CERT="Z:${work//\//\\}\\cert.der"
 export SLOVO_HTTP_ROOT="Z:${work//\//\\}\\www"
-export SLOVO_MSCOMPRESS_DIR="Z:${work//\//\\}"
 # SZDD samples made by Debian's compressor, served beside the control files.
 printf 'СЛОВО\r\nПОДСКАЗКА\r\n' | iconv -f UTF-8 -t CP1251 >"$work/www/packed.txt"
 mscompress "$work/www/packed.txt"

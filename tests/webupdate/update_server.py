@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Loopback HTTP server for the update tests: serves a folder; /status/NNN/... answers NNN."""
+"""Loopback HTTP(S) server for the update tests: serves a folder; /status/NNN/... answers NNN.
+
+Usage: update_server.py ROOT PORT_FILE [CERT KEY]; with a certificate it speaks HTTPS."""
 import http.server
 import os
+import ssl
 import sys
 
 
@@ -24,6 +27,10 @@ def main():
     os.makedirs(root, exist_ok=True)
     handler = lambda *a, **k: Handler(*a, directory=root, **k)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    if len(sys.argv) > 4:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(sys.argv[3], sys.argv[4])
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     with open(port_file + ".tmp", "w") as f:
         f.write(str(server.server_address[1]))
     os.replace(port_file + ".tmp", port_file)

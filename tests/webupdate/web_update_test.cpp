@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <shellapi.h>
+#include <wincrypt.h>
 
 #include <atomic>
 #include <algorithm>
@@ -352,6 +353,78 @@ TEST_F(WebUpdateTest, HostileControlFileOverPlainHttp)
     EXPECT_FALSE(exists("C:\\windows\\system32\\evil.txt"));
     EXPECT_FALSE(exists(dir_ + "..\\escape\\evil.txt"));
     EXPECT_TRUE(has("Finished processing update control file", 3)) << "the run goes on";
+}
+
+// The test certificate is trusted in this Wine prefix's own user store for the test's length only.
+class TrustedCertificate {
+public:
+    TrustedCertificate()
+    {
+        const std::string der = readFile(env("SLOVO_HTTPS_CERT"));
+        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+        if (store_ != nullptr)
+            CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                             static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &cert_);
+    }
+    ~TrustedCertificate()
+    {
+        if (cert_ != nullptr)
+            CertDeleteCertificateFromStore(cert_);
+        if (store_ != nullptr)
+            CertCloseStore(store_, 0);
+    }
+    bool added() const { return cert_ != nullptr; }
+
+private:
+    HCERTSTORE store_ = nullptr;
+    PCCERT_CONTEXT cert_ = nullptr;
+};
+
+TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
+{
+    TrustedCertificate trust;
+    ASSERT_TRUE(trust.added());
+    // The certificate names "localhost": Wine checks host names, not addresses, against it.
+    const std::string secure = "https://localhost:" + env("SLOVO_HTTPS_PORT");
+    const std::string before = dir_ + "before.txt";
+    const std::string shown = dir_ + "shown.txt";
+    const std::string elsewhere = dir_ + "..\\" + dir_.substr(dir_.size() - 10, 9) + "x\\";
+    writeFile(dir_ + "show.bat", "@echo z > " + shown + "\r\n");
+    serve("evil.txt", "evil");
+    serve("secure.INF", "[update]\r\nunconditional=1\r\n"
+                        "[action]\r\nrunbefore=cmd /c echo x > " + before + "\r\n"
+                        "updateURL=" + secure + "/update/secure.INF\r\nshowURL=" + dir_ + "show.bat\r\n"
+                        "[files]\r\ncount=2\r\n[file1]\r\nurl=" + secure + "/update/evil.txt\r\ntargetdir=" +
+                            elsewhere + "\r\n[file2]\r\nurl=" + secure + "/update/..%5cevil.txt\r\ntargetdir=" +
+                            dir_ + "\r\n");
+    statuses_.clear();
+    update_.URL = secure + "/update/secure.INF";
+    update_.RunUpdate();
+    const auto has = [&](const std::string& text, int code) {
+        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
+    };
+    // Known Wine difference: Wine's chain engine builds its roots from the host's certificates
+    // and does not take one added to the prefix's Root store, so the test server's certificate
+    // stays unknown there (the machine's own store is never touched). What Wine does show is that
+    // the certificate is checked: the control file is refused.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr &&
+        has("File not found : " + secure + "/update/secure.INF", 2)) {
+        EXPECT_FALSE(has("Update control file found", 3));
+        EXPECT_FALSE(registryValue("LastURL").has_value());
+        GTEST_SKIP() << "Wine does not trust a certificate added to the prefix's Root store";
+    }
+    EXPECT_TRUE(has("Update control file found", 3)) << show(statuses_);
+    for (const auto& s : statuses_)
+        EXPECT_NE(s.second, wu::statusRefused) << s.first;
+    EXPECT_TRUE(has("Refused unsafe file name : ..%5cevil.txt", wu::statusUnsafeName)) << "names are checked always";
+    EXPECT_EQ(readFile(elsewhere + "evil.txt"), "evil") << show(statuses_);
+    EXPECT_EQ(registryValue("LastURL").value_or("<none>"), secure + "/update/secure.INF");
+    for (int i = 0; i < 100 && !(exists(before) && exists(shown)); ++i)
+        Sleep(50);
+    EXPECT_TRUE(exists(before)) << "runbefore ran";
+    EXPECT_TRUE(exists(shown)) << "showURL opened";
+    DeleteFileW(tk::wide(elsewhere + "evil.txt").c_str());
+    RemoveDirectoryW(tk::wide(elsewhere).c_str());
 }
 
 TEST_F(WebUpdateTest, QueryNoEndsTheRun)
