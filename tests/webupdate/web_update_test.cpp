@@ -9,6 +9,7 @@
 #include <winsock2.h>
 #include <shellapi.h>
 #include <wincrypt.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <algorithm>
@@ -469,6 +470,70 @@ TEST_F(WebUpdateTest, ThreadedRunEndsOnTheMainThread)
     EXPECT_FALSE(update_.threaded());
     EXPECT_EQ(statusThread, mainThread);
     EXPECT_EQ(statuses_.back().first, "Closed Internet connection") << show(statuses_);
+}
+
+TEST_F(WebUpdateTest, LocalFileModeAndRestartThroughTheUpdater)
+{
+    // A local control file is trusted: the application update and its restart go through.
+    writeFile(dir_ + "comp.dat_new", "component");
+    writeFile(dir_ + "empty.dat", "");
+    writeFile(dir_ + "local.INF", "[update]\r\nunconditional=1\r\n[application]\r\nappupdate=1\r\nappname=" + dir_ +
+                                      "app.exe -x\r\nappcomps=" + dir_ + "target\\comp.dat_new\r\nsilentrestart=1\r\n"
+                                      "[files]\r\ncount=1\r\n[file1]\r\nurl=" + dir_ + "comp.dat_new\r\ntargetdir=" + dir_ +
+                                      "target\r\n");
+    writeFile(dir_ + "copies.INF", "[update]\r\nunconditional=1\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" + dir_ +
+                                       "empty.dat\r\ntargetdir=" + dir_ + "target\r\n[file2]\r\nurl=" + dir_ +
+                                       "comp.dat_new\r\ntargetdir=" + dir_ + "\r\n");
+    update_.UpdateType = wu::TUpdateType::fileUpdate;
+    update_.URL = dir_ + "local.INF";
+    bool closed = false;
+    update_.OnAppDoClose = [&](wu::TWebUpdate&) { closed = true; };
+    update_.URL = dir_ + "copies.INF";
+    statuses_.clear();
+    update_.RunUpdate();
+    const Statuses copies = statuses_;
+    EXPECT_FALSE(closed);
+    update_.URL = dir_ + "local.INF";
+    statuses_.clear();
+    update_.RunUpdate();
+    const auto has = [&](const std::string& text, int code) {
+        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
+    };
+    EXPECT_EQ(statuses_.front().first, "Update control file found") << "no connection steps\n" << show(statuses_);
+    EXPECT_EQ(readFile(dir_ + "target\\comp.dat_new"), "component");
+    const auto hadCopy = [&](const std::string& text, int code) {
+        return std::find(copies.begin(), copies.end(), std::make_pair(text, code)) != copies.end();
+    };
+    EXPECT_TRUE(hadCopy("Zero length source file : " + dir_ + "empty.dat", 10)) << show(copies);
+    EXPECT_TRUE(hadCopy("Equal source and target files : " + dir_ + "comp.dat_new", 10)) << show(copies);
+    EXPECT_FALSE(has("Closed Internet connection", 3));
+    EXPECT_TRUE(closed) << "the application is asked to end\n" << show(statuses_);
+
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::string temp = tk::narrow(tmp);
+    EXPECT_FALSE(exists(temp + "upd.ex_")) << "the compressed copy is deleted";
+    const std::string built = readFile(env("SLOVO_UPD"));
+    EXPECT_EQ(readFile(temp + "upd.exe").size(), built.size());
+    EXPECT_TRUE(readFile(temp + "upd.exe") == built) << "expanded from the UPD resource";
+
+    // The updater now waits for this process: found among its children and ended here.
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
+    DWORD updater = 0;
+    for (BOOL ok = Process32FirstW(snap, &pe); ok; ok = Process32NextW(snap, &pe))
+        if (pe.th32ParentProcessID == GetCurrentProcessId() && lstrcmpiW(pe.szExeFile, L"upd.exe") == 0)
+            updater = pe.th32ProcessID;
+    CloseHandle(snap);
+    ASSERT_NE(updater, 0u) << "upd.exe was started";
+    HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, updater);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(WaitForSingleObject(p, 300), static_cast<DWORD>(WAIT_TIMEOUT)) << "it waits for the application";
+    TerminateProcess(p, 0);
+    CloseHandle(p);
+    DeleteFileW(tk::wide(dir_ + "target\\comp.dat_new").c_str());
+    RemoveDirectoryW(tk::wide(dir_ + "target").c_str());
 }
 
 TEST_F(WebUpdateTest, ProgramValuesAndPrefixes)

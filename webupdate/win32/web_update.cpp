@@ -498,7 +498,7 @@ void TWebUpdate::runSteps()
         return;
     }
     ReportStatus("Update control file found", "", 0, 3);
-    controlPath = temp + lastPathPart(local ? url.substr(url.find_last_of('\\') + 1) : url);
+    controlPath = temp + downloadName(url);
     std::string bytes;
     {
         HANDLE f = CreateFileW(tk::wide(controlPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
@@ -705,7 +705,7 @@ void TWebUpdate::fileEntries(const ControlFile& control)
         if (!IsNewVersion(newVersion, localVersion, newSize, newChecksum))
             continue;
         ReportStatus("Download update : %s", url, 0, 3);
-        const std::string name = lastPathPart(url);
+        const std::string name = downloadName(url);
         if (UpdateUpdate == TUpdateUpdate::wuuPromptAll) {
             if (messageBox("Download update file : " + name, L"Confirm", MB_YESNO | MB_ICONQUESTION) != IDYES)
                 continue;
@@ -737,11 +737,19 @@ void TWebUpdate::fileEntries(const ControlFile& control)
     }
 }
 
+std::string TWebUpdate::downloadName(const std::string& url) const
+{
+    // A local source is a path: its name follows the last separator of either kind.
+    if (UpdateType == TUpdateType::fileUpdate)
+        return url.substr(url.find_last_of("\\/") + 1);
+    return lastPathPart(url);
+}
+
 bool TWebUpdate::DownloadFile(HINTERNET connection, const std::string& url, bool compressed,
                               const std::string& targetDir)
 {
     const bool local = UpdateType == TUpdateType::fileUpdate;
-    const std::string name = local ? url.substr(url.find_last_of("\\/") + 1) : lastPathPart(url);
+    const std::string name = downloadName(url);
     if (!local)
         ReportStatus("Download : %s", url, 0, 3);
     if (!safeFileName(name)) {
@@ -1012,7 +1020,7 @@ bool TWebUpdate::showWhatsNew(const ControlFile& control)
     const std::string temp = tempDirectory();
     if (!DownloadFile(internet_, url, false, temp))
         return true;
-    const std::string path = temp + lastPathPart(url);
+    const std::string path = temp + downloadName(url);
     std::string text;
     if (HANDLE f = CreateFileW(tk::wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         f != INVALID_HANDLE_VALUE) {

@@ -109,6 +109,7 @@ private:
     bool expandInPlace(const std::string& path);
     bool unpackCabinet(const std::string& path, const std::string& targetDir);
     bool inComponents(const std::string& name) const;
+    std::string downloadName(const std::string& url) const;
     bool post();
     bool showWhatsNew(const ControlFile& control);
     Moment rememberedMoment();
