@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs a Win32 update test under Wine beside loopback HTTP and HTTPS servers that it starts and
-# stops. The HTTPS server's certificate is made here; the test trusts it only inside its own
+# Runs a Win32 update test under Wine beside loopback HTTP, HTTPS and FTP servers that it starts
+# and stops. The HTTPS server's certificate is made here; the test trusts it only inside its own
 # Wine prefix (SLOVO_HTTPS_CERT, DER) and removes it again.
 # Usage: run_with_server.sh WINE TEST.EXE [args...]; the test finds the served folder in
 # SLOVO_HTTP_ROOT (a Windows path) and the ports in SLOVO_HTTP_PORT and SLOVO_HTTPS_PORT.
@@ -18,7 +18,11 @@ python3 "$here/update_server.py" "$work/www" "$work/port" &
 servers+=($!)
 python3 "$here/update_server.py" "$work/www" "$work/sport" "$work/cert.pem" "$work/key.pem" &
 servers+=($!)
-for _ in $(seq 100); do [ -f "$work/port" ] && [ -f "$work/sport" ] && break; sleep 0.05; done
+# Debian's pyftpdlib belongs to the system's Python.
+/usr/bin/python3 "$here/ftp_server.py" "$work/www" "$work/fport" &
+servers+=($!)
+for _ in $(seq 100); do [ -f "$work/port" ] && [ -f "$work/sport" ] && [ -f "$work/fport" ] && break; sleep 0.05; done
+export SLOVO_FTP_PORT=$(cat "$work/fport")
 export SLOVO_HTTP_PORT=$(cat "$work/port")
 export SLOVO_HTTPS_PORT=$(cat "$work/sport")
 export SLOVO_HTTPS_CERT="Z:${work//\//\\}\\cert.der"

@@ -428,6 +428,37 @@ TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
     RemoveDirectoryW(tk::wide(elsewhere).c_str());
 }
 
+TEST_F(WebUpdateTest, FtpModeIsAPlainChannel)
+{
+    serve("ftpbase.txt", "ftp base");
+    serve("ftp.INF", "[update]\r\nunconditional=1\r\n[action]\r\nrunbefore=cmd /c echo x > " + dir_ +
+                         "ftp.txt\r\n" + baseFileEntry("ftpbase.txt"));
+    update_.UpdateType = wu::TUpdateType::ftpUpdate;
+    update_.Host = "127.0.0.1";
+    update_.Port = static_cast<std::uint16_t>(std::stoi(env("SLOVO_FTP_PORT")));
+    update_.UserID = "slovo";
+    update_.Password = "secret";
+    update_.FTPDirectory = "update";
+    update_.FTPPassive = true;
+    update_.URL = "ftp.INF";
+    statuses_.clear();
+    update_.RunUpdate();
+    const Statuses want = {{"Checking for Internet connection", 3},
+                           {"Found open Internet connection", 3},
+                           {"Connect to host : 127.0.0.1", 3},
+                           {"Download : ftp.INF", 3},
+                           {"Update control file found", 3},
+                           {"Refused run before instruction over insecure connection", wu::statusRefused},
+                           {"Found file update instruction", 3},
+                           {"Download update : ftpbase.txt", 3},
+                           {"Download : ftpbase.txt", 3},
+                           {"Finished processing update control file", 3},
+                           {"Closed Internet connection", 3}};
+    EXPECT_EQ(statuses_, want) << show(statuses_);
+    EXPECT_EQ(readFile(dir_ + "ftpbase.txt"), "ftp base");
+    EXPECT_FALSE(exists(dir_ + "ftp.txt"));
+}
+
 TEST_F(WebUpdateTest, QueryNoEndsTheRun)
 {
     serve("query.INF", "[update]\r\nunconditional=1\r\n[action]\r\nquery=Really?\r\n" +
