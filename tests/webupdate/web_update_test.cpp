@@ -113,6 +113,22 @@ private:
             self->texts_.push_back(tk::narrow(text));
             PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED), 0);
             Sleep(100);
+        } else if (lstrcmpW(cls, L"SlovoWhatsNew") == 0 && IsWindowVisible(hwnd)) {
+            // The what's-new dialog: caption, text and the two button captions, then OK or Cancel.
+            wchar_t caption[256] = L"";
+            GetWindowTextW(hwnd, caption, 256);
+            std::string seen = tk::narrow(caption);
+            for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+                wchar_t text[1024] = L"";
+                GetWindowTextW(child, text, 1024);
+                seen += "|" + tk::narrow(text);
+            }
+            RECT r;
+            GetWindowRect(hwnd, &r);
+            seen += "|" + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+            self->texts_.push_back(seen);
+            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(self->button_ == IDYES ? IDOK : IDCANCEL, BN_CLICKED), 0);
+            Sleep(100);
         }
         return TRUE;
     }
@@ -565,6 +581,38 @@ TEST_F(WebUpdateTest, LocalFileModeAndRestartThroughTheUpdater)
     CloseHandle(p);
     DeleteFileW(tk::wide(dir_ + "target\\comp.dat_new").c_str());
     RemoveDirectoryW(tk::wide(dir_ + "target").c_str());
+}
+
+TEST_F(WebUpdateTest, WhatsNewFromATrustedSource)
+{
+    writeFile(dir_ + "news.txt", "Line one\\nline two");
+    writeFile(dir_ + "item.txt", "item");
+    writeFile(dir_ + "news.INF", "[update]\r\nunconditional=1\r\n[whatsnew]\r\nfile=" + dir_ +
+                                     "news.txt\r\ncaption=What is new\r\nokbtn=Take\r\n" +
+                                     "[files]\r\ncount=1\r\n[file1]\r\nurl=" + dir_ + "item.txt\r\ntargetdir=" + dir_ +
+                                     "got\r\n");
+    update_.UpdateType = wu::TUpdateType::fileUpdate;
+    update_.URL = dir_ + "news.INF";
+    for (const int answer : {IDNO, IDYES}) {
+        statuses_.clear();
+        std::vector<std::string> seen;
+        {
+            BoxAnswerer answerer(answer);
+            update_.RunUpdate();
+            seen = answerer.texts();
+        }
+        ASSERT_EQ(seen.size(), 1u) << show(statuses_);
+        EXPECT_EQ(seen[0], "What is new|Line one\r\nline two|Take|Cancel|400x400");
+        const bool refused = std::find(statuses_.begin(), statuses_.end(),
+                                       std::make_pair(std::string("Whatsnew not accepted"), 14)) != statuses_.end();
+        EXPECT_EQ(refused, answer == IDNO) << show(statuses_);
+        EXPECT_EQ(exists(dir_ + "got\\item.txt"), answer == IDYES) << show(statuses_);
+    }
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    EXPECT_FALSE(exists(tk::narrow(tmp) + "news.txt")) << "the downloaded text is deleted";
+    DeleteFileW(tk::wide(dir_ + "got\\item.txt").c_str());
+    RemoveDirectoryW(tk::wide(dir_ + "got").c_str());
 }
 
 TEST_F(WebUpdateTest, ProgramValuesAndPrefixes)
