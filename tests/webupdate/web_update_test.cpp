@@ -311,6 +311,31 @@ TEST_F(WebUpdateTest, VersionRulesForEntries)
     EXPECT_TRUE(exists(dir_ + "one")) << "target directories are created";
 }
 
+TEST_F(WebUpdateTest, VersionsAgainstARealVersionResource)
+{
+    // The stand-in application carries the file version 1.2.0.4.
+    const std::string local = env("SLOVO_WAIT_HELPER");
+    ASSERT_FALSE(local.empty());
+    serve("v.txt", "v");
+    struct Case {
+        const char* version;
+        bool downloaded;
+    } cases[] = {{"1.2.0.5", true}, {"1.2.0.4", false}, {"1,2,0,3", false}, {"1.3", false}, {"2.0.0.0", true}};
+    for (const auto& c : cases) {
+        serve("real.INF", "[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + base() +
+                              "/update/v.txt\r\ntargetdir=" + dir_ + "\r\nnewversion=" + c.version +
+                              "\r\nlocalversion=" + local + "\r\n");
+        DeleteFileW(tk::wide(dir_ + "v.txt").c_str());
+        const Statuses got = run("real.INF");
+        EXPECT_EQ(exists(dir_ + "v.txt"), c.downloaded) << c.version << "\n" << show(got);
+    }
+    EXPECT_TRUE(update_.IsNewVersion("1.2.0.5", local, 0, -1));
+    EXPECT_FALSE(update_.IsNewVersion("1.2.0.4", local, 0, -1));
+    const std::int64_t size = static_cast<std::int64_t>(readFile(local).size());
+    EXPECT_FALSE(update_.IsNewVersion("", local, static_cast<std::int32_t>(size), -1));
+    EXPECT_TRUE(update_.IsNewVersion("", local, static_cast<std::int32_t>(size + 1), -1));
+}
+
 TEST_F(WebUpdateTest, CompressedEntryIsExpanded)
 {
     serve("szdd.INF", "[update]\r\nunconditional=yes\r\n" + baseFileEntry(base() + "/packed.txt_") +
