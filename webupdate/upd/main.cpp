@@ -1,0 +1,127 @@
+// upd.exe: waits for the application to end, puts its new component files in place, restarts it.
+#include "webupdate/upd/core/updater_args.h"
+
+#include <windows.h>
+#include <lzexpand.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The platform's cabinet library (cabinet.dll) exports Extract over this session record.
+struct CabinetError {
+    int erfOper;
+    int erfType;
+    BOOL fError;
+};
+struct CabinetSession {
+    INT fileSize;
+    CabinetError error;
+    void* fileList;
+    INT fileCount;
+    INT operation;
+    CHAR destination[MAX_PATH];
+    CHAR currentFile[MAX_PATH];
+    CHAR reserved[MAX_PATH];
+    void* filterList;
+};
+constexpr INT extractFiles = 2;
+using ExtractFn = HRESULT(WINAPI*)(CabinetSession*, LPCSTR);
+
+bool runCommand(const std::wstring& command, bool wait)
+{
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (wait)
+        WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+void unpackCabinet(const std::wstring& path)
+{
+    HMODULE lib = LoadLibraryW(L"cabinet.dll");
+    if (lib == nullptr)
+        return;
+    const auto extract = reinterpret_cast<ExtractFn>(reinterpret_cast<void*>(GetProcAddress(lib, "Extract")));
+    char narrowPath[MAX_PATH];
+    if (extract != nullptr &&
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrowPath, MAX_PATH, nullptr, nullptr) > 0) {
+        // An empty destination unpacks into the current directory, the application's own.
+        CabinetSession session{};
+        session.operation = extractFiles;
+        if (SUCCEEDED(extract(&session, narrowPath)) && !session.error.fError)
+            DeleteFileW(path.c_str());
+    }
+    FreeLibrary(lib);
+}
+
+void expand(const std::wstring& path)
+{
+    std::vector<wchar_t> source(path.begin(), path.end());
+    source.push_back(L'\0');
+    wchar_t expanded[MAX_PATH];
+    OFSTRUCT of{};
+    const INT in = LZOpenFileW(source.data(), &of, OF_READ);
+    if (in < 0)
+        return;
+    // A plain file is its own expanded name: creating it would destroy it before the copy.
+    if (GetExpandedNameW(source.data(), expanded) == 1 && lstrcmpiW(expanded, path.c_str()) != 0) {
+        OFSTRUCT outOf{};
+        const INT out = LZOpenFileW(expanded, &outOf, OF_CREATE);
+        if (out >= 0) {
+            LZCopy(in, out);
+            LZClose(out);
+        }
+    }
+    LZClose(in);
+}
+
+void handleComponent(const std::wstring& file)
+{
+    switch (upd::classify(file)) {
+    case upd::ComponentKind::replacement: {
+        const std::wstring target = upd::replacementTarget(file);
+        DeleteFileW(target.c_str());
+        MoveFileW(file.c_str(), target.c_str());
+        break;
+    }
+    case upd::ComponentKind::patch:
+        runCommand(L"patcher.exe " + file + L" " + upd::patchTarget(file), true);
+        DeleteFileW(file.c_str());
+        break;
+    case upd::ComponentKind::cabinet:
+        unpackCabinet(file);
+        break;
+    case upd::ComponentKind::compressed:
+        expand(file);
+        break;
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    const auto plan = upd::makePlan(upd::splitCommandLine(GetCommandLineW()));
+    if (!plan)
+        return 0;
+    if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, plan->processId)) {
+        WaitForSingleObject(process, INFINITE);
+        CloseHandle(process);
+    }
+    for (const std::wstring& file : plan->components)
+        handleComponent(file);
+    if (!plan->restart.empty())
+        runCommand(plan->restart, false);
+    return 0;
+}

@@ -1,0 +1,131 @@
+// TWebUpdate: brings local files up to date from a web server as an update control file says.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "webupdate/core/control_file.h"
+#include "webupdate/core/remote_policy.h"
+#include "webupdate/core/update_date.h"
+
+namespace wu {
+
+enum class TUpdateType { ftpUpdate, httpUpdate, fileUpdate };
+enum class TUpdateConnect {
+    wucNoConnect,
+    wucConnectPrompt,
+    wucConnectSilent,
+    wucConnectPromptHangup,
+    wucConnectSilentHangup
+};
+enum class TUpdateUpdate { wuuPromptOnce, wuuPromptAll, wuuSilent };
+
+struct TLastURLEntry {
+    bool Save = false;
+    std::string Key;
+    std::string Section;
+};
+
+struct TPostUpdateInfo {
+    std::string Server;
+    std::string Action;
+    std::string Data;
+    bool Enabled = false;
+};
+
+// Status codes of the refusals that keep a control file from an insecure channel in bounds.
+constexpr int statusRefused = 18;
+constexpr int statusUnsafeName = 19;
+
+class TWebUpdate {
+public:
+    TWebUpdate();
+    ~TWebUpdate();
+    TWebUpdate(const TWebUpdate&) = delete;
+    TWebUpdate& operator=(const TWebUpdate&) = delete;
+
+    std::string URL;
+    TUpdateType UpdateType = TUpdateType::httpUpdate;
+    TUpdateConnect UpdateConnect = TUpdateConnect::wucNoConnect;
+    TUpdateUpdate UpdateUpdate = TUpdateUpdate::wuuPromptOnce;
+    std::string DateFormat = "dd/mm/yyyy";
+    char DateSeparator = '/';
+    std::string TimeFormat = "hh:nn";
+    char TimeSeparator = ':';
+    TLastURLEntry LastURLEntry;
+    bool ApplyPatch = false;
+    bool ExtractCAB = false;
+    bool UseCRC32 = false;
+    bool SignatureCheck = false;
+    std::string Signature = "WebUpdate";
+    TPostUpdateInfo PostUpdateInfo;
+    std::string Host;
+    std::uint16_t Port = 21;
+    std::string UserID;
+    std::string Password;
+    std::string FTPDirectory;
+    bool FTPPassive = false;
+    std::string Proxy;
+    std::string ProxyUserID;
+    std::string ProxyPassword;
+    // The one directory a control file from an insecure channel may write into.
+    std::string PlainTargetDir = "C:\\Windows\\data";
+
+    std::function<void(TWebUpdate& sender, const std::string& statusstr, int statuscode, int errcode)> OnStatus;
+    std::function<void(TWebUpdate& sender, const std::string& filename, std::int64_t pos, std::int64_t size)>
+        OnFileProgress;
+    std::function<void(TWebUpdate& sender)> OnThreadUpdateDone;
+    // Ends the application for a restart; unassigned, the application is closed in order.
+    std::function<void(TWebUpdate& sender)> OnAppDoClose;
+
+    void StartUpdateThread();
+    void RunUpdate();
+    bool DownloadFile(HINTERNET connection, const std::string& url, bool compressed, const std::string& targetDir);
+    bool IsNewVersion(const std::string& newVersion, const std::string& localFile, std::int32_t newSize,
+                      std::int32_t newChecksum);
+    std::string ConvertPrefixes(const std::string& text);
+    void RestartApplication();
+    void ReportStatus(const std::string& statusText, const std::string& parameter, int errcode, int statuscode);
+
+    bool threaded() const { return threaded_; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static DWORD WINAPI workerEntry(void* window);
+
+    void runSteps();
+    bool connect(bool& dialled);
+    void dateCheck(const ControlFile& control, bool& close, bool& newDate, Moment& moment, std::string& lastValue);
+    void fileEntries(const ControlFile& control);
+    bool refuse(Action action);
+    bool downloadHttp(HINTERNET connection, const std::string& url, const std::string& target);
+    bool downloadFtp(HINTERNET connection, const std::string& url, const std::string& target);
+    bool copyLocal(const std::string& source, const std::string& target);
+    bool expandInPlace(const std::string& path);
+    bool unpackCabinet(const std::string& path, const std::string& targetDir);
+    bool inComponents(const std::string& name) const;
+    std::string downloadName(const std::string& url) const;
+    bool post();
+    bool showWhatsNew(const ControlFile& control);
+    Moment rememberedMoment();
+    std::optional<std::string> readRemembered(const char* name, bool needSave);
+    void remember(const char* name, const std::string& value);
+
+    HWND window_ = nullptr;
+    bool threaded_ = false;
+    bool restart_ = false;
+    bool component_ = false;
+    bool silentRestart_ = false;
+    bool ftpDirectorySet_ = false;
+    Channel channel_ = Channel::plain;
+    HINTERNET internet_ = nullptr;
+    std::string appCommandLine_;
+    std::string components_;
+};
+
+} // namespace wu
