@@ -574,3 +574,56 @@ TEST_F(GameE2E, ACorruptSettingsFileStillLetsTheGameStart)
 }
 
 } // namespace
+
+namespace {
+
+void postClick(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+} // namespace
+
+TEST_F(GameE2E, EditorEditsARowInsertsAndDeletesRowsAndSaves)
+{
+    GameProcess game;
+    start(game);
+    game.click(ids::kToolButton + 4);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
+    const HWND grid = game.control(ids::kEditorGrid);
+    ASSERT_TRUE(game.sync());
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-editor.bmp"));
+
+    // Row 1 through the fields: the word cell, its ellipsis, new texts, the hint field's button.
+    postClick(grid, 45 + 10, 21 + 10);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorCellEditor); }));
+    game.click(ids::kEditorEllipsis);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorWord); }));
+    SendMessageW(game.control(ids::kEditorWord), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЛОСЬ").c_str()));
+    SendMessageW(game.control(ids::kEditorHint), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЗВЕРЬ").c_str()));
+    game.click(ids::kEditorHintButton);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.enabled(ids::kEditorWord); }));
+
+    // Row 2 of the hint column: Insert, then Delete twice removes the new row and the old row 2.
+    postClick(grid, 45 + 101 + 20, 2 * 21 + 10);
+    game.pressKey(grid, VK_INSERT);
+    game.pressKey(grid, VK_DELETE);
+    game.pressKey(grid, VK_DELETE);
+    ASSERT_TRUE(game.sync());
+
+    PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuSave, 0);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
+    WordBase builtin;
+    StringList words = builtin.List4, hints = builtin.List3;
+    words[0] = "ЛОСЬ";
+    hints[0] = "ЗВЕРЬ";
+    words.erase(words.begin() + 1);
+    hints.erase(hints.begin() + 1);
+    EXPECT_EQ(fileBytes(kPaths.stwords), formatLines(words));
+    EXPECT_EQ(fileBytes(kPaths.sthints), formatLines(hints));
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 92") << "the next puzzle comes from the saved lists";
+    const std::string word = secretWord(game);
+    EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
+    closeGame(game);
+}
