@@ -136,6 +136,20 @@ MenuItem& PopupMenu::add(UINT id, std::string name, const std::string& caption)
     return *items_.back();
 }
 
+void PopupMenu::addSeparator()
+{
+    AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+}
+
+void PopupMenu::popup(HWND owner, POINT screen)
+{
+    // The choice comes back here rather than as a WM_COMMAND, so the owner needs no dispatch.
+    const UINT id = static_cast<UINT>(TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                     screen.x, screen.y, 0, owner, nullptr));
+    if (id)
+        dispatch(id);
+}
+
 bool PopupMenu::dispatch(UINT id)
 {
     for (auto& item : items_) {

@@ -61,6 +61,9 @@ public:
 
     HMENU handle() const { return menu_; }
     MenuItem& add(UINT id, std::string name, const std::string& caption);
+    void addSeparator();
+    // Shows the menu at a screen point and runs the chosen item's handler.
+    void popup(HWND owner, POINT screen);
     // Runs the item's handler; false when the id is not one of this menu's.
     bool dispatch(UINT id);
 

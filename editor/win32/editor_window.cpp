@@ -1,32 +1,377 @@
-// The editor window placed in the host panel.
+// TForm2: layout of the editor, its table and fields, its context menu and its commands.
 #include "editor/win32/editor_window.h"
 
+#include "common/error.h"
+#include "editor/core/editor_table.h"
+#include "editor/core/instruction_text.h"
 #include "editor/win32/editor_ids.h"
+#include "effects/win32/dialogs.h"
+#include "toolkit/html_label.h"
 #include "toolkit/picture.h"
 
 namespace slovo {
 
-EditorWindow::EditorWindow(tk::Control* host, std::function<void()> onExit)
+namespace {
+
+constexpr COLORREF kEditorColour = RGB(209, 209, 233);
+constexpr COLORREF kFixedColour = RGB(201, 201, 228);
+// Posted to the editor's own window: the save's destruction waits until its handler returned.
+constexpr UINT kDestroyEditor = WM_APP + 20;
+
+const fx::Font kFormFont{"MS Sans Serif", 8, false, false, false, false, 0};
+
+const tk::Picture* glyph(const wchar_t* name)
 {
-    const tk::Bounds hb = host->bounds();
-    window_ = std::make_unique<tk::Panel>(host, "Form2", tk::Bounds{0, 0, hb.width, hb.height});
-    window_->setColour(RGB(244, 244, 250));
-    window_->setCaption("<B>Редактор базы слов</B>", RGB(181, 181, 219));
-    tk::LabelStyle style;
-    style.centre = true;
-    style.middle = true;
-    style.wordWrap = true;
-    note_ = std::make_unique<tk::Label>(window_.get(), "Note", tk::Bounds{20, 60, hb.width - 40, 120}, style);
-    note_->setText("Редактор базы слов");
-    exit_ = std::make_unique<tk::ToolButton>(window_.get(), "Exit", tk::Bounds{hb.width / 2 - 40, 200, 80, 25},
-                                             "<IMG src=\"Export16.gif\"> Выход", ids::kEditorExit, tk::ButtonLook::Push);
-    exit_->onClick = std::move(onExit);
+    return tk::Picture::shared(name);
+}
+
+void stop(const char* caption, const char* message)
+{
+    fx::TProStopDialog d;
+    d.Language = fx::TDialogLanguage::dlRussian;
+    d.SoundType = fx::TSoundType::stAsterisk;
+    d.Caption = caption;
+    d.StopMessage = message;
+    d.ownerFont = &kFormFont;
+    d.Execute();
+}
+
+bool refuseDigits(wchar_t key)
+{
+    if (key >= L'0' && key <= L'9') {
+        MessageBeep(MB_OK);
+        return false;
+    }
+    return true;
+}
+
+// The hourglass for as long as an export runs.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+} // namespace
+
+// The editor area: a panel that also takes menu commands sent to it and the deferred destruction.
+class EditorWindow::Form : public tk::Panel {
+public:
+    Form(tk::Control* host, EditorWindow& editor)
+        : tk::Panel(host, "Form2", tk::Bounds{0, 0, 517, 274}, ids::kEditorForm), editor_(editor)
+    {
+    }
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        if (msg == kDestroyEditor) {
+            // Nothing of the editor is touched once the host let it go.
+            editor_.host_.destroyEditor(&editor_);
+            return 0;
+        }
+        if (msg == WM_COMMAND && lp == 0 && editor_.PopupMenu1.dispatch(LOWORD(wp)))
+            return 0;
+        return tk::Panel::handleMessage(msg, wp, lp);
+    }
+
+private:
+    EditorWindow& editor_;
+};
+
+EditorWindow::EditorWindow(tk::Control* host, EditorHost& owner) : host_(owner)
+{
+    BUSaveDialog1.Title = "Сохранение базы в текстовом формате";
+    BUSaveDialog1.FileName = "slovolovka.txt";
+    BUSaveDialog1.Filter = "TXT files (*.txt)|*.txt";
+    BUSaveDialog2.Title = "Сохранение базы в формат Word";
+    BUSaveDialog2.FileName = "slovolovka.doc";
+    BUSaveDialog2.Filter = "DOC files (*.doc)|*.doc";
+
+    form_ = std::make_unique<Form>(host, *this);
+    form_->setColour(kEditorColour);
+    tk::Control* form = form_.get();
+
+    // Created first, so the table lies over it.
+    Button1 = std::make_unique<tk::Button>(form, "Button1", tk::Bounds{436, 240, 75, 25}, "Button1", ids::kEditorButton1, true);
+
+    Edit1 = std::make_unique<tk::EditField>(form, "Edit1", tk::Bounds{44, 8, 101, 21}, ids::kEditorWord, 10, true);
+    Edit1->onKeyPress = [this](wchar_t key) { return Edit1KeyPress(key); };
+    Edit2 = std::make_unique<tk::EditField>(form, "Edit2", tk::Bounds{148, 8, 345, 21}, ids::kEditorHint, 50, true);
+    Edit2->onKeyPress = [this](wchar_t key) { return Edit2KeyPress(key); };
+    Edit2->addButton("...").onClick = [this] { Edit2ButtonClick(); };
+
+    Grid = std::make_unique<tk::StringGrid>(form, "Grid", tk::Bounds{0, 36, 517, 241}, ids::kEditorGrid, 3);
+    Grid->setColWidths({45, 101, 349});
+    Grid->setRowHeight(21);
+    Grid->setFixedColour(kFixedColour);
+    Grid->setFont(L"Tahoma", 11);
+    Grid->setImages(&tk::ResourceImageList::editorImages());
+    Grid->setEditableColumn(kWordCol, 10);
+    Grid->onClickCell = [this](int col, int row) { GridClickCell(col, row); };
+    Grid->onEllipsisClick = [this](int col, int row) { GridEllipsClick(col, row); };
+    Grid->onCellChanging = [this](int, int, int, int) { GridCellChanging(); };
+    Grid->onCanInsertRow = [this](int) { return GridCanInsertRow(); };
+    Grid->onAutoInsertRow = [this](int) { GridAutoInsertRow(); };
+    Grid->onAutoDeleteRow = [this](int) { GridAutoDeleteRow(); };
+    Grid->model() = makeEditorTable();
+    Grid->bringToFront();
+
+    Panel1 = std::make_unique<tk::Panel>(form, "Panel1", tk::Bounds{0, 0, 517, 274}, ids::kEditorUpdatePanel);
+    Panel1->setVisible(false);
+    Panel1->bringToFront();
+
+    createMenu();
+    Grid->setPopupMenu(&PopupMenu1);
+    FormCreate();
+}
+
+EditorWindow::~EditorWindow() = default;
+
+tk::Panel& EditorWindow::window()
+{
+    return *form_;
+}
+
+void EditorWindow::createMenu()
+{
+    auto add = [this](int id, const char* name, const char* caption, const wchar_t* picture,
+                      void (EditorWindow::*handler)()) -> tk::MenuItem& {
+        tk::MenuItem& item = PopupMenu1.add(static_cast<UINT>(id), name, caption);
+        item.setGlyph(glyph(picture));
+        item.onClick = [this, handler] { (this->*handler)(); };
+        return item;
+    };
+    add(ids::kMenuN1, "N1", "Добавить строку", L"imagelist0.gif", &EditorWindow::N1Click);
+    PopupMenu1.addSeparator();
+    add(ids::kMenuN4, "N4", "Печать", L"Properties16.gif", &EditorWindow::N4Click);
+    PopupMenu1.addSeparator();
+    // Its command comes with the Internet update.
+    PopupMenu1.add(static_cast<UINT>(ids::kMenuUpdate), "update", "Обновить из Интернет").setGlyph(glyph(L"imagelist3.gif"));
+    PopupMenu1.addSeparator();
+    standar_ = &add(ids::kMenuStandar, "standar", "\"Стандартная\" база", L"History16.gif", &EditorWindow::standarClick);
+    obnovl_ = &add(ids::kMenuObnovl, "obnovl", "База с сервера", L"Webcomponent.gif", &EditorWindow::obnovlClick);
+    PopupMenu1.addSeparator();
+    add(ids::kMenuOtmena, "otmena", "Отменить и выйти", L"imagelist4.gif", &EditorWindow::otmenaClick);
+    add(ids::kMenuSave, "save", "Сохранить и выйти", L"imagelist5.gif", &EditorWindow::saveClick);
+    add(ids::kMenuSavexls, "savexls", "Сохранить в файл (*.doc)", L"imagelist1.gif", &EditorWindow::savexlsClick);
+    add(ids::kMenuDoc1, "doc1", "Сохранить в файл (*.txt)", L"Export16.gif", &EditorWindow::doc1Click);
+    PopupMenu1.addSeparator();
+    add(ids::kMenuN5, "N5", "Инструкция", L"imagelist7.gif", &EditorWindow::N5Click);
+    PopupMenu1.addSeparator();
+    add(ids::kMenuN10, "N10", "Выход из программы", L"imagelist8.gif", &EditorWindow::N10Click);
 }
 
 void EditorWindow::release(HWND outside)
 {
-    window_->setVisible(false);
-    SetParent(window_->handle(), outside);
+    form_->setVisible(false);
+    SetParent(form_->handle(), outside);
+}
+
+HWND EditorWindow::topWindow() const
+{
+    return GetAncestor(form_->handle(), GA_ROOT);
+}
+
+void EditorWindow::disableFields()
+{
+    Edit1->setEnabled(false);
+    Edit2->setEnabled(false);
+}
+
+void EditorWindow::FormCreate()
+{
+    if (host_.baseKind() == 0)
+        standar_->setEnabled(false);
+    if (host_.baseKind() == 1)
+        obnovl_->setEnabled(false);
+    if (!host_.updatedBaseExists()) {
+        obnovl_->setEnabled(false);
+        standar_->setEnabled(false);
+    }
+    tk::GridModel& table = Grid->model();
+    table.setRowCount(static_cast<int>(host_.words().size()) + 1);
+    table.renumber();
+    Grid->setHeaderImage(kWordCol, 0);
+    Grid->setHeaderImage(kHintCol, 1);
+    fillTable(table, host_.words(), host_.hints());
+    Grid->refresh();
+    disableFields();
+}
+
+void EditorWindow::GridClickCell(int, int)
+{
+    Edit1->setText("");
+    Edit2->setText("");
+    disableFields();
+}
+
+void EditorWindow::GridEllipsClick(int, int row)
+{
+    Edit1->setEnabled(true);
+    Edit2->setEnabled(true);
+    Edit1->setText(Grid->model().cell(kWordCol, row));
+    Edit2->setText(Grid->model().cell(kHintCol, row));
+}
+
+void EditorWindow::Edit2ButtonClick()
+{
+    if (!putBack(Grid->model(), Edit1->text(), Edit2->text())) {
+        stop(kPutBackCaption, kPutBackMessage);
+        return;
+    }
+    Grid->hideEditor();
+    Grid->hideSelection();
+    Edit1->setText("");
+    Edit2->setText("");
+    disableFields();
+}
+
+bool EditorWindow::Edit1KeyPress(wchar_t key)
+{
+    return refuseDigits(key);
+}
+
+bool EditorWindow::Edit2KeyPress(wchar_t key)
+{
+    return refuseDigits(key);
+}
+
+void EditorWindow::N1Click()
+{
+    Grid->model().appendRow();
+    Grid->refresh();
+}
+
+void EditorWindow::GridCellChanging()
+{
+    Grid->model().renumber();
+    Grid->invalidate();
+}
+
+bool EditorWindow::GridCanInsertRow()
+{
+    Grid->model().renumber();
+    return true;
+}
+
+void EditorWindow::GridAutoInsertRow()
+{
+    Grid->model().renumber();
+    Grid->invalidate();
+}
+
+void EditorWindow::GridAutoDeleteRow()
+{
+    Grid->model().renumber();
+    Grid->refresh();
+}
+
+void EditorWindow::N5Click()
+{
+    fx::THTMLDialog HTMLDialog1;
+    HTMLDialog1.Caption = "Инструкция";
+    HTMLDialog1.Width = 600;
+    HTMLDialog1.Height = 400;
+    HTMLDialog1.Position = fx::TPosition::poDesktopCenter;
+    HTMLDialog1.Color = 0xFFFFFF;
+    HTMLDialog1.Font = kFormFont;
+    HTMLDialog1.Images = &tk::ResourceImageList::editorImages();
+    HTMLDialog1.LeftButton.Visible = false;
+    HTMLDialog1.CenterButton.Visible = false;
+    HTMLDialog1.RightButton = fx::TButtonProperties{"Закрыть", true, true, 2, true};
+    const auto& lines = instructionLines();
+    for (size_t i = 0; i < lines.size(); ++i)
+        HTMLDialog1.HTMLText.push_back(i + 1 < lines.size() ? lines[i] + "\r\n" : lines[i]);
+    HTMLDialog1.Execute();
+}
+
+void EditorWindow::N10Click()
+{
+    host_.terminate();
+}
+
+void EditorWindow::saveClick()
+{
+    const int kind = host_.baseKind();
+    if (kind != 0 && kind != 1)
+        return;
+    tk::GridModel& table = Grid->model();
+    if (firstEmptyWordRow(table) != 0) {
+        stop(kEmptyRowsCaption, kEmptyRowsMessage);
+        return;
+    }
+    host_.takeTable(column(table, kWordCol), column(table, kHintCol));
+    host_.formActivate();
+    SetFocus(Button1->handle());
+    host_.writeBase(kind);
+    // Emptied only once the files hold the base: after a failed write the editor stays open
+    // with its rows, so a second save cannot write an empty base.
+    table.clear();
+    Grid->refresh();
+    host_.hideEditor();
+    PostMessageW(form_->handle(), kDestroyEditor, 0, 0);
+}
+
+void EditorWindow::otmenaClick()
+{
+    Grid->model().clear();
+    Grid->refresh();
+    host_.formCreate();
+    SetFocus(Button1->handle());
+    host_.hideEditor();
+}
+
+void EditorWindow::switchBase(int kind)
+{
+    standar_->setEnabled(kind != 0);
+    obnovl_->setEnabled(kind == 0 && host_.updatedBaseExists());
+    host_.loadBase(kind);
+    fillTable(Grid->model(), host_.words(), host_.hints());
+    Grid->refresh();
+    disableFields();
+    host_.setBaseKind(kind);
+}
+
+void EditorWindow::standarClick()
+{
+    switchBase(0);
+}
+
+void EditorWindow::obnovlClick()
+{
+    switchBase(1);
+}
+
+void EditorWindow::doc1Click()
+{
+    const std::optional<std::string> path = BUSaveDialog1.Execute(topWindow());
+    if (!path)
+        return;
+    const WaitCursor wait;
+    const std::string bytes = textExport(tableCells());
+    try {
+        fs_.writeFile(*path, bytes);
+    } catch (const Error&) {
+        throw Error("Cannot Create file " + *path);
+    }
+}
+
+void EditorWindow::savexlsClick()
+{
+    const std::optional<std::string> path = BUSaveDialog2.Execute(topWindow());
+    if (!path)
+        return;
+    const WaitCursor wait;
+}
+
+void EditorWindow::N4Click()
+{
 }
 
 } // namespace slovo

@@ -1,29 +1,82 @@
-// TForm2, the word-base editor window shown in the main window's host panel. For now it is an
-// empty editor whose exit command leaves it; the grid and its commands come with the editor.
+// TForm2, the word-base editor shown in the main window's host panel: the word and hint fields,
+// the table, its context menu and the commands on rows and on the base as a whole.
 #pragma once
 
-#include "toolkit/label.h"
+#include "editor/core/editor_host.h"
+#include "common/win32/win32_file_system.h"
+#include "toolkit/button.h"
+#include "toolkit/edit_field.h"
+#include "toolkit/menu.h"
 #include "toolkit/panel.h"
-#include "toolkit/tool_button.h"
+#include "toolkit/save_dialog.h"
+#include "toolkit/string_grid.h"
 
-#include <functional>
 #include <memory>
+#include <string>
 
 namespace slovo {
 
 class EditorWindow {
 public:
-    // onExit hides the host; the window itself stays until the host lets it go.
-    EditorWindow(tk::Control* host, std::function<void()> onExit);
+    EditorWindow(tk::Control* host, EditorHost& owner);
+    ~EditorWindow();
 
-    tk::Panel& window() { return *window_; }
+    tk::Panel& window();
     // Hide it and take it out of the host; the window is not destroyed.
     void release(HWND outside);
 
+    // Handlers, named as the window's events.
+    void FormCreate();
+    void GridClickCell(int col, int row);
+    void GridEllipsClick(int col, int row);
+    void Edit2ButtonClick();
+    bool Edit1KeyPress(wchar_t key);
+    bool Edit2KeyPress(wchar_t key);
+    void N1Click();
+    void GridCellChanging();
+    bool GridCanInsertRow();
+    void GridAutoInsertRow();
+    void GridAutoDeleteRow();
+    void N5Click();
+    void N10Click();
+    void saveClick();
+    void otmenaClick();
+    void standarClick();
+    void obnovlClick();
+    void doc1Click();
+    void savexlsClick();
+    void N4Click();
+
+    tk::StringGrid& grid() { return *Grid; }
+    tk::EditField& edit1() { return *Edit1; }
+    tk::EditField& edit2() { return *Edit2; }
+    tk::Button& button1() { return *Button1; }
+    tk::Panel& panel1() { return *Panel1; }
+    tk::PopupMenu& popupMenu() { return PopupMenu1; }
+    tk::MenuItem& standar() { return *standar_; }
+    tk::MenuItem& obnovl() { return *obnovl_; }
+    // Every cell, header row first, number column first: what the exports and printing take.
+    const tk::GridCells& tableCells() const { return Grid->model().cells(); }
+
+    tk::SaveDialog BUSaveDialog1, BUSaveDialog2;
+
 private:
-    std::unique_ptr<tk::Panel> window_;
-    std::unique_ptr<tk::Label> note_;
-    std::unique_ptr<tk::ToolButton> exit_;
+    class Form;
+
+    void createMenu();
+    void switchBase(int kind);
+    void disableFields();
+    HWND topWindow() const;
+
+    EditorHost& host_;
+    Win32FileSystem fs_;
+    std::unique_ptr<Form> form_;
+    std::unique_ptr<tk::EditField> Edit1, Edit2;
+    std::unique_ptr<tk::Button> Button1;
+    std::unique_ptr<tk::StringGrid> Grid;
+    std::unique_ptr<tk::Panel> Panel1;
+    tk::PopupMenu PopupMenu1;
+    tk::MenuItem *standar_ = nullptr, *obnovl_ = nullptr;
 };
 
 } // namespace slovo

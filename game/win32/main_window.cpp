@@ -451,11 +451,54 @@ void MainWindow::RzToolbarButton1Click()
 {
     for (auto& editor : editors_)
         editor->release(app_.handle());
-    editors_.push_back(std::make_unique<EditorWindow>(FormPanel.get(), [this] { FormPanel->setVisible(false); }));
+    editors_.push_back(std::make_unique<EditorWindow>(FormPanel.get(), static_cast<EditorHost&>(*this)));
     tk::Panel& window = editors_.back()->window();
     window.setVisible(true);
     FormPanel->setVisible(true);
     SetFocus(window.handle());
+}
+
+bool MainWindow::updatedBaseExists()
+{
+    return fs_.fileExists(paths_.words);
+}
+
+void MainWindow::takeTable(std::vector<std::string> words, std::vector<std::string> hints)
+{
+    base_.List3.clear();
+    base_.List4.clear();
+    base_.List1.clear();
+    base_.List2.clear();
+    base_.List3 = std::move(hints);
+    base_.List4 = std::move(words);
+    base_.List1 = base_.List3;
+    base_.List2 = base_.List4;
+}
+
+void MainWindow::writeBase(int kind)
+{
+    writeWordFile(fs_, kind == 1 ? paths_.words : paths_.stwords, base_.List4);
+    writeWordFile(fs_, kind == 1 ? paths_.hints : paths_.sthints, base_.List3);
+}
+
+void MainWindow::loadBase(int kind)
+{
+    loadForEditor(fs_, base_, kind == 1 ? paths_.words : paths_.stwords, kind == 1 ? paths_.hints : paths_.sthints);
+}
+
+void MainWindow::formActivate()
+{
+    // An empty base is reported, and the editor's save goes on to write it.
+    try {
+        FormActivate();
+    } catch (...) {
+        app_.handleException(std::current_exception());
+    }
+}
+
+void MainWindow::destroyEditor(const void* editor)
+{
+    std::erase_if(editors_, [editor](const std::unique_ptr<EditorWindow>& e) { return e.get() == editor; });
 }
 
 void MainWindow::RzToolbarButton2Click()

@@ -2,6 +2,7 @@
 // puzzle engine's view.
 #pragma once
 
+#include "editor/core/editor_host.h"
 #include "editor/win32/editor_window.h"
 #include "effects/win32/html_hint.h"
 #include "effects/win32/starfield.h"
@@ -35,7 +36,7 @@
 
 namespace slovo {
 
-class MainWindow : private PuzzleView {
+class MainWindow : private PuzzleView, private EditorHost {
 public:
     explicit MainWindow(tk::Application& app);
     ~MainWindow() override;
@@ -92,6 +93,8 @@ public:
     // nullptr when it could not be created (its library file could not be written).
     idle::TDuvezode* idleWatcher() { return Duvezode1.get(); }
     size_t editorWindowCount() const { return editors_.size(); }
+    // The editor the last "Редактор" made, or nullptr.
+    EditorWindow* editor() { return editors_.empty() ? nullptr : editors_.back().get(); }
 
 private:
     void createControls();
@@ -117,6 +120,21 @@ private:
     void inform(const std::string& text) override;
     void endProgram() override;
     uint32_t millisecondsSinceMidnightUtc() override;
+
+    // EditorHost
+    const std::vector<std::string>& words() const override { return base_.List4; }
+    const std::vector<std::string>& hints() const override { return base_.List3; }
+    int baseKind() const override { return base_.BaseKind; }
+    void setBaseKind(int kind) override { base_.BaseKind = kind; }
+    bool updatedBaseExists() override;
+    void takeTable(std::vector<std::string> words, std::vector<std::string> hints) override;
+    void writeBase(int kind) override;
+    void loadBase(int kind) override;
+    void formActivate() override;
+    void formCreate() override { FormCreate(); }
+    void hideEditor() override { FormPanel->setVisible(false); }
+    void destroyEditor(const void* editor) override;
+    void terminate() override { app_.terminate(); }
 
     tk::Application& app_;
     Win32FileSystem fs_;

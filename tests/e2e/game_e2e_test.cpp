@@ -602,3 +602,110 @@ TEST_F(GameE2E, ACorruptSettingsFileStillLetsTheGameStart)
 }
 
 } // namespace
+
+namespace {
+
+void postClick(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+} // namespace
+
+TEST_F(GameE2E, EditorEditsARowInsertsAndDeletesRowsAndSaves)
+{
+    GameProcess game;
+    start(game);
+    game.click(ids::kToolButton + 4);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
+    const HWND grid = game.control(ids::kEditorGrid);
+    ASSERT_TRUE(game.sync());
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-editor.bmp"));
+
+    // Row 1 through the fields: the word cell, its ellipsis, new texts, the hint field's button.
+    postClick(grid, 45 + 10, 21 + 10);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorCellEditor); }));
+    game.click(ids::kEditorEllipsis);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorWord); }));
+    SendMessageW(game.control(ids::kEditorWord), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЛОСЬ").c_str()));
+    SendMessageW(game.control(ids::kEditorHint), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЗВЕРЬ").c_str()));
+    game.click(ids::kEditorHintButton);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.enabled(ids::kEditorWord); }));
+
+    // Row 2 of the hint column: Insert, then Delete twice removes the new row and the old row 2.
+    postClick(grid, 45 + 101 + 20, 2 * 21 + 10);
+    game.pressKey(grid, VK_INSERT);
+    game.pressKey(grid, VK_DELETE);
+    game.pressKey(grid, VK_DELETE);
+    ASSERT_TRUE(game.sync());
+
+    PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuSave, 0);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
+    WordBase builtin;
+    StringList words = builtin.List4, hints = builtin.List3;
+    words[0] = "ЛОСЬ";
+    hints[0] = "ЗВЕРЬ";
+    words.erase(words.begin() + 1);
+    hints.erase(hints.begin() + 1);
+    EXPECT_EQ(fileBytes(kPaths.stwords), formatLines(words));
+    EXPECT_EQ(fileBytes(kPaths.sthints), formatLines(hints));
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 92") << "the next puzzle comes from the saved lists";
+    const std::string word = secretWord(game);
+    EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
+    closeGame(game);
+}
+
+TEST_F(GameE2E, EditorCancelSwitchAndTextExport)
+{
+    Win32FileSystem fs;
+    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
+    fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\n");
+    fs.writeFile(kPaths.hints, "ЖИВОТНОЕ\r\nБУРЯ\r\n");
+    GameProcess game;
+    ASSERT_TRUE(game.launch(gameExe()));
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
+    game.click(ids::kChoiceOk);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 4) == "Всего слов 2"; }));
+
+    // The updated base in use: switch the editor to the standard base, export, then cancel.
+    game.click(ids::kToolButton + 4);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
+    const HWND form = game.control(ids::kEditorForm);
+    PostMessageW(form, WM_COMMAND, ids::kMenuStandar, 0);
+    ASSERT_TRUE(game.sync());
+    const std::string words = fileBytes(kPaths.words), stwords = fileBytes(kPaths.stwords);
+
+    // The text export through the real save dialog.
+    const std::string target = kPaths.directory + "\\e2e-export.txt";
+    PostMessageW(form, WM_COMMAND, ids::kMenuDoc1, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(e2e::waitFor([&] {
+        dialog = FindWindowW(L"#32770", tk::wide("Сохранение базы в текстовом формате").c_str());
+        return dialog && IsWindowVisible(dialog);
+    }));
+    HWND edit = nullptr;
+    ASSERT_TRUE(e2e::waitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+        edit = info.hwndFocus;
+        return edit && edit != dialog;
+    }));
+    wchar_t proposed[64] = {};
+    SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(proposed));
+    EXPECT_EQ(tk::narrow(proposed), "slovolovka.txt");
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide(target).c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    ASSERT_TRUE(e2e::waitFor([&] { return GetFileAttributesW(tk::wide(target).c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    ASSERT_TRUE(game.sync());
+    const std::string text = fileBytes(target);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 94) << "the standard base after the switch, and the header";
+    EXPECT_EQ(text.find("\r\n"), text.find(" \r\n") + 1) << "each line ends in a space";
+
+    PostMessageW(form, WM_COMMAND, ids::kMenuOtmena, 0);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
+    EXPECT_EQ(fileBytes(kPaths.words), words) << "cancel writes nothing";
+    EXPECT_EQ(fileBytes(kPaths.stwords), stwords);
+    closeGame(game);
+}

@@ -225,8 +225,9 @@ TEST_F(MainWindowTest, EachEditorCommandMakesANewEditorAndLetsTheOldOneGo)
     EXPECT_TRUE(window->editorHost().visible());
     const HWND first = GetWindow(window->editorHost().handle(), GW_CHILD);
     ASSERT_TRUE(first);
-    SendMessageW(child(ids::kEditorExit), BM_CLICK, 0, 0);
-    EXPECT_FALSE(window->editorHost().visible()) << "the editor's exit leaves it";
+    PostMessageW(first, WM_COMMAND, ids::kMenuOtmena, 0);
+    pump();
+    EXPECT_FALSE(window->editorHost().visible()) << "the editor's cancel hides it";
 
     window->RzToolbarButton1Click();
     EXPECT_EQ(window->editorWindowCount(), 2u);
