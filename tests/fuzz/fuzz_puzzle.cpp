@@ -5,10 +5,13 @@
 #include "game/core/puzzle.h"
 #include "tests/fuzz/fuzz_util.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 namespace {
+
+constexpr int kPuzzles = 8; // puzzles played per input, the refill included for short bases
 
 class View : public slovo::PuzzleView {
 public:
@@ -30,7 +33,7 @@ public:
     bool askOkCancel(slovo::BoxKind, const std::string&) override
     {
         ++boxes;
-        return boxes < 40;
+        return boxes < kPuzzles;
     }
     void inform(const std::string&) override {}
     void endProgram() override { ended = true; }
@@ -48,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     slovo::WordBase base;
     base.List4 = slovo::parseLines(words);
+    base.List4.resize(std::min<size_t>(base.List4.size(), 64));
     for (const auto& w : base.List4)
         base.List3.push_back(w.substr(0, w.size() / 2));
     base.refill();
@@ -62,21 +66,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Presses from the input first, then every button in turn, as the window allows them (each
     // once a puzzle): each puzzle must end.
     size_t i = 0;
-    while (!view.ended && view.boxes < 40) {
+    while (!view.ended && view.boxes < kPuzzles) {
         const int boxes = view.boxes;
-        int tried = 0;
-        while (view.boxes == boxes && !view.ended && tried < 200) {
-            const int button = i < presses.size() ? 1 + static_cast<uint8_t>(presses[i]) % 31 : 1 + tried % 30;
-            ++i;
-            ++tried;
-            if (button > slovo::kLetterButtons || !view.enabled[button])
+        int pressed = 0;
+        while (view.boxes == boxes && !view.ended && pressed < slovo::kLetterButtons) {
+            int button = 0;
+            if (i < presses.size()) {
+                button = 1 + static_cast<uint8_t>(presses[i++]) % 31;
+            } else {
+                for (int b = 1; b <= slovo::kLetterButtons && !button; ++b)
+                    if (view.enabled[b])
+                        button = b;
+            }
+            if (button < 1 || button > slovo::kLetterButtons || !view.enabled[button])
                 continue; // the window lets no disabled button be pressed
+            ++pressed;
             p.pressButton(button);
             FUZZ_CHECK(p.foundCount() <= static_cast<int>(p.currentWord().size()), "more cells found than letters");
         }
         FUZZ_CHECK(view.boxes > boxes || view.ended, "a puzzle that never ends: " + p.currentWord());
-        if (i >= presses.size() + 2000)
-            break;
     }
     return 0;
 }
