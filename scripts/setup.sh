@@ -2,7 +2,7 @@
 # Installs what building and running need from Debian's packages (only what is missing).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev python3
+packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev python3
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 fonts-wine xvfb xauth x11-utils imagemagick nsis
           mscompress openssl python3-pyftpdlib)

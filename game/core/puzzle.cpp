@@ -30,11 +30,12 @@ void Puzzle::start()
     view_.setGallowsStage(0);
     view_.enableAllLetterButtons();
 
-    // A word longer than the ten cells can never be shown: such entries leave the remaining
-    // lists unplayed (the full lists and the files keep them). A hints list shorter than its
-    // words list gives empty hints instead of reading past its end.
+    // A word longer than the ten cells can never be shown, and an empty one can never be won or
+    // lost: such entries leave the remaining lists unplayed (the full lists and the files keep
+    // them). A hints list shorter than its words list gives empty hints instead of reading past
+    // its end.
     for (size_t i = base_.List2.size(); i-- > 0;) {
-        if (base_.List2[i].size() > static_cast<size_t>(kCells)) {
+        if (base_.List2[i].empty() || base_.List2[i].size() > static_cast<size_t>(kCells)) {
             base_.List2.erase(base_.List2.begin() + static_cast<std::ptrdiff_t>(i));
             if (i < base_.List1.size())
                 base_.List1.erase(base_.List1.begin() + static_cast<std::ptrdiff_t>(i));

@@ -62,7 +62,10 @@ void TrsProperty::Parse(const std::string& s)
         return;
     }
     const size_t c = s.find(',');
-    const size_t q = s.find("\",\"");
+    // The key's `","` is looked for after the default's opening quote, so that a default made of
+    // a comma ("Sep,",","",EPD") is not taken for the separator.
+    const size_t from = c == std::string::npos ? 0 : (c + 1 < s.size() && s[c + 1] == '"' ? c + 2 : c + 1);
+    const size_t q = s.find("\",\"", from);
     if (c != std::string::npos && q != std::string::npos && c < q && q + 1 < b.size()) {
         KeyName = unquoted(b.substr(q + 2));
         b.erase(q + 1);

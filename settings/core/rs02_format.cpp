@@ -130,15 +130,40 @@ Rs02Tables readRs02(std::string_view bytes)
 std::string writeRs02(const std::vector<Section>& sections, const std::vector<Key>& keys)
 {
     constexpr size_t kMaxCount = 65535;
-    constexpr uint32_t kMaxId = 65535;
+    const auto clipped = [](const std::string& name) { return std::string_view(name).substr(0, kMaxNameLength); };
+
+    // A section that cannot be written takes its subsections and keys with it; a clipped name
+    // equal to the one before it in its table (kept, being first) would end the reader's table.
+    std::unordered_set<uint32_t> dropped;
     std::vector<const Section*> outSections;
-    for (const auto& s : sections)
-        if (s.id <= kMaxId && s.parent <= kMaxId && outSections.size() < kMaxCount)
+    for (const auto& s : sections) {
+        const Section* last = outSections.empty() ? nullptr : outSections.back();
+        const bool collides = last && last->parent == s.parent && compareNames(clipped(last->name), clipped(s.name)) >= 0;
+        if (s.id > kMaxSectionId || s.parent > kMaxSectionId || outSections.size() >= kMaxCount || collides)
+            dropped.insert(s.id);
+        else
             outSections.push_back(&s);
+    }
+    for (bool more = !dropped.empty(); more;) {
+        more = false;
+        std::vector<const Section*> kept;
+        for (const Section* s : outSections) {
+            if (dropped.count(s->parent)) {
+                dropped.insert(s->id);
+                more = true;
+            } else {
+                kept.push_back(s);
+            }
+        }
+        outSections.swap(kept);
+    }
     std::vector<const Key*> outKeys;
-    for (const auto& k : keys)
-        if (k.section <= kMaxId && outKeys.size() < kMaxCount)
+    for (const auto& k : keys) {
+        const Key* last = outKeys.empty() ? nullptr : outKeys.back();
+        const bool collides = last && last->section == k.section && compareNames(clipped(last->name), clipped(k.name)) >= 0;
+        if (k.section <= kMaxSectionId && outKeys.size() < kMaxCount && !collides && !dropped.count(k.section))
             outKeys.push_back(&k);
+    }
 
     std::string out = "RS02";
     put(out, static_cast<uint32_t>(outSections.size()), 2);
@@ -146,13 +171,13 @@ std::string writeRs02(const std::vector<Section>& sections, const std::vector<Ke
     for (const Section* s : outSections) {
         put(out, s->id, 2);
         put(out, s->parent, 2);
-        const size_t len = std::min<size_t>(s->name.size(), 255);
+        const size_t len = std::min(s->name.size(), kMaxNameLength);
         put(out, static_cast<uint32_t>(len), 1);
         out.append(s->name, 0, len);
     }
     for (const Key* k : outKeys) {
         put(out, k->section, 2);
-        const size_t len = std::min<size_t>(k->name.size(), 255);
+        const size_t len = std::min(k->name.size(), kMaxNameLength);
         put(out, static_cast<uint32_t>(len), 1);
         out.append(k->name, 0, len);
         put(out, k->value.type, 2);

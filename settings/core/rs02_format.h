@@ -19,9 +19,12 @@ struct Rs02Tables {
 // would break the tables' order, ends its table there; what came before it is kept.
 Rs02Tables readRs02(std::string_view bytes);
 
+inline constexpr size_t kMaxNameLength = 255;
+
 // Always writes version 2. What the format cannot hold is left out or clipped so that the file
-// reads back: names beyond 255 bytes are cut, sections with ids beyond 65,535 (and their keys)
-// and entries beyond 65,535 are dropped.
+// reads back whole: names beyond 255 bytes are cut, and an entry whose cut name equals the one
+// before it in its table is left out (with a section go its subsections and keys), as are
+// sections with ids beyond 65,535 and entries beyond 65,535.
 std::string writeRs02(const std::vector<Section>& sections, const std::vector<Key>& keys);
 
 } // namespace rs

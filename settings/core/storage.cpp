@@ -5,6 +5,7 @@
 #include "settings/core/value_crypt.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace rs {
 
@@ -141,13 +142,32 @@ TrsStorage::Range TrsStorage::rootChildren()
     return checkedRange(sections_, rootChildren_, rootId_, [](const Section& s) { return s.parent; });
 }
 
-size_t TrsStorage::insertSection(uint32_t parent, std::string_view name)
+std::optional<uint32_t> TrsStorage::newSectionId()
 {
+    // The file holds 16-bit ids: a section numbered beyond them would be lost on every save.
+    if (idCounter_ < kMaxSectionId)
+        return ++idCounter_;
+    // After a file whose ids reach the top, a gap below is an id no section of this storage had.
+    std::vector<bool> used(kMaxSectionId + 1);
+    for (const auto& s : sections_)
+        if (s.id <= kMaxSectionId)
+            used[s.id] = true;
+    for (uint32_t id = 1; id <= kMaxSectionId; ++id)
+        if (!used[id])
+            return id;
+    return std::nullopt;
+}
+
+std::optional<size_t> TrsStorage::insertSection(uint32_t parent, std::string_view name)
+{
+    const std::optional<uint32_t> id = newSectionId();
+    if (!id)
+        return std::nullopt;
     const auto it = std::lower_bound(sections_.begin(), sections_.end(), 0,
                                      [&](const Section& s, int) { return sectionBefore(s, parent, name); });
     const size_t pos = static_cast<size_t>(it - sections_.begin());
     makeRoom(sections_);
-    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(pos), Section{std::string(name), ++idCounter_, parent});
+    sections_.insert(sections_.begin() + static_cast<std::ptrdiff_t>(pos), Section{std::string(name), *id, parent});
     if (sectionCache_.valid && sectionCache_.pos >= pos)
         ++sectionCache_.pos;
     if (rootChildren_.valid) {
@@ -188,7 +208,10 @@ int64_t TrsStorage::resolveSections(std::string_view path, bool create, bool fro
         if (pos < 0) {
             if (!create)
                 return -1;
-            pos = static_cast<int64_t>(insertSection(current, component));
+            const std::optional<size_t> inserted = insertSection(current, component);
+            if (!inserted)
+                return -1;
+            pos = static_cast<int64_t>(*inserted);
         }
         current = sections_[static_cast<size_t>(pos)].id;
         lastPos = static_cast<size_t>(pos);

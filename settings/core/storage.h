@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@ struct Key {
 };
 
 class TrsStorageData;
+
+// Section ids are 16 bits wide in the file.
+inline constexpr uint32_t kMaxSectionId = 65535;
 
 class TrsStorage {
 public:
@@ -100,7 +104,9 @@ private:
     // Section id for a section path, or -1; from the top level when absolute or forced.
     int64_t resolveSections(std::string_view path, bool create, bool fromTop);
     int64_t findSection(uint32_t parent, std::string_view name);
-    size_t insertSection(uint32_t parent, std::string_view name);
+    // nullopt when every id the file can hold is taken.
+    std::optional<uint32_t> newSectionId();
+    std::optional<size_t> insertSection(uint32_t parent, std::string_view name);
     int64_t findKeyIn(uint32_t section, std::string_view name, bool create);
     Range rootKeys();
     Range rootChildren();

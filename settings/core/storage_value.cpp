@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace rs {
@@ -254,6 +255,19 @@ std::string formatFloat(double v, const FormatSettings& fs, int digits)
         return "0";
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*e", digits - 1, v);
+    // Near the largest double the rounded text would read back as an overflow: step its last
+    // digit towards zero so that every stored value has a text that converts back.
+    if (!std::isfinite(std::strtod(buf, nullptr))) {
+        for (char* d = std::strchr(buf, 'e') - 1; d >= buf; --d) {
+            if (*d < '0' || *d > '9')
+                continue;
+            if (*d != '0') {
+                --*d;
+                break;
+            }
+            *d = '9';
+        }
+    }
     // buf: [-]d.dddde[+-]xx
     std::string s = buf;
     const bool negative = s[0] == '-';

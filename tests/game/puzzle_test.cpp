@@ -282,7 +282,7 @@ TEST(Puzzle, AWholePassEndsWithTheLastEntryAndTheRefill)
 TEST(Puzzle, EmptyOrUnplayableBaseIsReportedNotIndexed)
 {
     const std::string tooLong = "ИХТИОФАУНАА"; // 11 letters
-    for (const StringList& words : {StringList{}, StringList{tooLong}}) {
+    for (const StringList& words : {StringList{}, StringList{tooLong}, StringList{""}, StringList{"", tooLong, ""}}) {
         WordBase base = baseOf(words);
         RecordingView view;
         Puzzle p(base, view);
@@ -310,6 +310,35 @@ TEST(Puzzle, OverlongWordsAreSkippedAndShortHintListsGiveEmptyHints)
     EXPECT_EQ(view.hint, "");
     EXPECT_EQ(base.List2, StringList{"ПЫЖ"});
     EXPECT_TRUE(base.List1.empty());
+}
+
+// An empty inner entry ("А\r\n\r\n") or an import row without a word cell is kept in the files but
+// never drawn: no press could hit or miss it, and the game would be stuck.
+TEST(Puzzle, EmptyWordsAreNeverDrawnAndEveryPuzzleEnds)
+{
+    const StringList words = parseLines("А\r\n\r\n");
+    ASSERT_EQ(words, (StringList{"А", ""}));
+    for (uint32_t clock : {0u, 1u, 12345u, 86399999u}) {
+        WordBase base = baseOf(words);
+        RecordingView view;
+        view.clock = clock;
+        view.answers = {true, true, false};
+        Puzzle p(base, view);
+        p.start();
+        EXPECT_EQ(p.currentWord(), "А") << clock;
+        EXPECT_EQ(base.List4, words) << "the full list keeps the empty entry";
+        // Three puzzles in a row, each ended by a win, through the refill.
+        for (int puzzle = 0; puzzle < 3; ++puzzle) {
+            const size_t boxes = view.boxes.size();
+            for (int b = 1; b <= kLetterButtons && view.boxes.size() == boxes; ++b)
+                p.pressButton(b);
+            EXPECT_GT(view.boxes.size(), boxes) << "puzzle " << puzzle << " never ended, clock " << clock;
+            if (puzzle < 2) {
+                EXPECT_EQ(p.currentWord(), "А") << puzzle;
+            }
+        }
+        EXPECT_TRUE(view.ended);
+    }
 }
 
 } // namespace

@@ -133,6 +133,35 @@ TEST(TrsProperty, ParsesTheFourFields)
     EXPECT_EQ(p.PropPath, "ab");
 }
 
+// Quoted defaults that hold commas and quotes: the key field starts after the default's closing
+// quote, also when the default is one comma.
+TEST(TrsProperty, QuotedDefaultsWithCommasKeepTheirKey)
+{
+    const struct {
+        const char* line;
+        const char* path;
+        const char* def;
+        const char* key;
+    } cases[] = {
+        {"Sep,\",\",\"\",EPD", "Sep", ",", ""},
+        {"Sep,\",\",\"K\",EPD", "Sep", ",", "K"},
+        {"Sep,\",\",EPD", "Sep", ",", ""},
+        {"Sep,\",,\",\"K\",EPD", "Sep", ",,", "K"},
+        {"Left,\"\",\"\",EPDC", "Left", "", ""},
+        {"X,\"a\",\"k\",EPD", "X", "a", "k"},
+        {"X,a\",\"k\",EPD", "X", "a\"", "k"},
+        {"P\",\"k\",EPD", "P\"", "k", ""},
+    };
+    for (const auto& c : cases) {
+        TrsProperty p;
+        p.Parse(c.line);
+        EXPECT_EQ(p.PropPath, c.path) << c.line;
+        EXPECT_EQ(p.DefValue, c.def) << c.line;
+        EXPECT_EQ(p.KeyName, c.key) << c.line;
+        EXPECT_EQ(p.Mode, 'D') << c.line;
+    }
+}
+
 class Saver : public ::testing::Test {
 protected:
     Window window;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 
 namespace rs {
@@ -138,6 +140,82 @@ TEST(Rs02, ClipsWhatTheFormatCannotHold)
     EXPECT_EQ(t.sections[0].name.size(), 255u);
     ASSERT_EQ(t.keys.size(), 1u);
     EXPECT_EQ(t.keys[0].name.size(), 255u);
+}
+
+// Names equal in their first 255 bytes (Latin case aside) clip to one name; the first is kept,
+// the others are left out with what they hold, and everything after them still reads back.
+TEST(Rs02, ClippedNamesThatCollideAreLeftOutAndTheRestReadsBack)
+{
+    const std::string a256(256, 'a'), a257 = std::string(200, 'a') + std::string(57, 'A'), a255(255, 'a');
+    {
+        TrsStorage s;
+        for (const auto& name : {a256, a257, std::string("b")})
+            s.WriteString("\\" + name, name.substr(0, 1) + std::to_string(name.size()));
+        const Rs02Tables t = readRs02(writeRs02(s.sections(), s.keys()));
+        EXPECT_TRUE(t.complete);
+        ASSERT_EQ(t.keys.size(), 2u);
+        EXPECT_EQ(t.keys[0].name, a255);
+        EXPECT_EQ(t.keys[0].value.bytes, "a256");
+        EXPECT_EQ(t.keys[1].name, "b");
+        EXPECT_EQ(t.keys[1].value.bytes, "b1");
+    }
+    {
+        TrsStorage s;
+        for (const auto& name : {a256, a257, std::string("b")}) {
+            s.WriteString("\\" + name + "\\k", std::to_string(name.size()));
+            s.WriteString("\\" + name + "\\inner\\k", "inner");
+        }
+        s.WriteString("\\top", "last");
+        const Rs02Tables t = readRs02(writeRs02(s.sections(), s.keys()));
+        EXPECT_TRUE(t.complete);
+        TrsStorage r;
+        r.assignTables(t.sections, t.keys);
+        EXPECT_EQ(r.ReadString("\\" + a255 + "\\k", "-"), "256");
+        EXPECT_EQ(r.ReadString("\\" + a255 + "\\inner\\k", "-"), "inner");
+        EXPECT_EQ(r.ReadString("\\b\\k", "-"), "1");
+        EXPECT_EQ(r.ReadString("\\b\\inner\\k", "-"), "inner");
+        EXPECT_EQ(r.ReadString("\\top", "-"), "last");
+        EXPECT_EQ(t.sections.size(), 4u) << "the colliding section and its subsection are left out";
+        EXPECT_EQ(t.keys.size(), 5u) << "and so are their keys";
+    }
+}
+
+// A file whose ids reach 65,535: a new section takes a free id the file can hold, so what is set in
+// it is saved; with every id taken the path cannot be resolved and nothing is lost silently.
+TEST(Rs02, NewSectionsAfterTheHighestIdAreSaved)
+{
+    std::vector<Section> sections{{"full", 65535, 0}, {"one", 1, 0}};
+    std::sort(sections.begin(), sections.end(), [](const Section& x, const Section& y) { return compareNames(x.name, y.name) < 0; });
+    TrsStorage s;
+    s.assignTables(sections, {});
+    EXPECT_EQ(s.idCounter(), 65535u);
+    s.WriteString("\\new\\k", "kept");
+    s.WriteString("\\newer\\k", "kept too");
+    const Rs02Tables t = readRs02(writeRs02(s.sections(), s.keys()));
+    EXPECT_TRUE(t.complete);
+    TrsStorage r;
+    r.assignTables(t.sections, t.keys);
+    EXPECT_EQ(r.ReadString("\\new\\k", "lost"), "kept");
+    EXPECT_EQ(r.ReadString("\\newer\\k", "lost"), "kept too");
+    std::vector<uint32_t> ids;
+    for (const auto& sec : t.sections)
+        ids.push_back(sec.id);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<uint32_t>{1, 2, 3, 65535}));
+
+    std::vector<Section> all;
+    for (uint32_t id = 1; id <= kMaxSectionId; ++id) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%05u", id);
+        all.push_back({name, id, 0});
+    }
+    TrsStorage full;
+    full.assignTables(all, {});
+    full.WriteString("\\more\\k", "x");
+    EXPECT_FALSE(full.KeyExists("\\more\\k"));
+    EXPECT_EQ(full.sections().size(), kMaxSectionId);
+    full.WriteString("\\00007\\k", "y");
+    EXPECT_EQ(full.ReadString("\\00007\\k", "-"), "y") << "existing sections still take keys";
 }
 
 // Truncated and random files: the reader keeps a sound prefix and never reads past the data.

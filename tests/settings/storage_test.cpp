@@ -227,6 +227,37 @@ TEST_F(Conversions, EveryTypeAsEveryTarget)
     EXPECT_EQ(w.AsVariant().kind, Variant::Kind::Unassigned);
 }
 
+// Every finite float converts to text and back; near the largest double the 15-digit text is
+// stepped towards zero, since the nearest one would overflow on reading.
+TEST_F(Conversions, FloatTextsReadBackAtTheEndsOfTheRange)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {1.7976931348623157e308, "1.79769313486231E308"},
+        {-1.7976931348623157e308, "-1.79769313486231E308"},
+        {1.797693134862315e308, "1.79769313486231E308"},
+        {1.79769313486231e308, "1.79769313486231E308"},
+        {1.7976931348623e308, "1.7976931348623E308"},
+        {1e308, "1E308"},
+        {4.9406564584124654e-324, "4.94065645841247E-324"},
+        {2.2250738585072014e-308, "2.2250738585072E-308"},
+    };
+    for (const auto& c : cases) {
+        w.SetFloat(c.value);
+        const std::string text = w.AsString();
+        EXPECT_EQ(text, c.text) << c.value;
+        StorageValue back;
+        TrsKeyValueWrapper b;
+        b.setCurrent(&back);
+        b.SetString(text);
+        double read = 0;
+        EXPECT_NO_THROW(read = b.AsFloat()) << text;
+        EXPECT_NEAR(read / c.value, 1.0, 1e-14) << text;
+    }
+}
+
 TEST_F(Conversions, CurrencyDateBooleanPairAndBadTypes)
 {
     w.SetVariant(Variant::ofCurrency(125000)); // 12.5

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <random>
 
@@ -350,6 +351,93 @@ TEST_F(Fixture, TheInstructionTextLaysOutInTheDialogsLabel)
 
 // Random markup (unbalanced tags, lone "<", long attribute values, deep nesting) lays out
 // without crashing or hanging and keeps its outputs within reason.
+// A font at the picture taller than the line so far gives no negative offset: the text stays in
+// its line (before, the halved unsigned difference put it near y = -2^31).
+TEST_F(Fixture, TallFontsAtAlignedPicturesKeepTheTextInItsLine)
+{
+    const Rect high{0, -64, 200, 100};
+    for (const char* align : {"middle", "top"}) {
+        surface.log.clear();
+        const std::string text = std::string("a<FONT size=\"5\"><IMG src=\"smiley.gif\" align=\"") + align + "\">";
+        draw(text, high);
+        ASSERT_EQ(surface.log.size(), 1u) << align;
+        EXPECT_EQ(surface.log[0], "text 'a' at 1,-64--49 colour 000000") << align << ": line 15 high, offset 0";
+    }
+    surface.log.clear();
+    draw("a<FONT size=\"5\"><IMG src=\"idx:0\" align=\"middle\">", high);
+    ASSERT_EQ(surface.log.size(), 1u);
+    EXPECT_EQ(surface.log[0], "text 'a' at 1,-64--48 colour 000000");
+}
+
+// The entity rule as stated: passes until nothing changes, each replacing the first occurrence of
+// each entity in turn. The engine must give the same text in one linear scan.
+std::string entitiesByPasses(std::string text)
+{
+    static const std::pair<std::string, std::string> entities[] = {
+        {"&amp;", "&&"}, {"&quot;", "\""}, {"&sect;", "\xA7"}, {"&permil;", "\x89"}, {"&reg;", "\xAE"},
+        {"&copy;", "\xA9"}, {"&para;", "\xB6"}, {"&trade;", "\x99"}, {"&euro;", "\x80"}};
+    const auto find = [](const std::string& hay, const std::string& needle) {
+        for (size_t i = 0; i + needle.size() <= hay.size(); ++i) {
+            size_t k = 0;
+            while (k < needle.size() && std::toupper(static_cast<unsigned char>(hay[i + k])) == std::toupper(static_cast<unsigned char>(needle[k])))
+                ++k;
+            if (k == needle.size())
+                return i;
+        }
+        return std::string::npos;
+    };
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const auto& [from, to] : entities) {
+            if (const size_t at = find(text, from); at != std::string::npos) {
+                text.replace(at, from.size(), to);
+                changed = true;
+            }
+        }
+    }
+    return text;
+}
+
+TEST(Entities, OneScanGivesWhatThePassesGive)
+{
+    const struct {
+        std::string text, expanded;
+    } cases[] = {
+        {"a&amp;b", "a&&b"},
+        {"&amp;&amp;", "&&&&"},
+        {"&amp;amp;", "&&&"},
+        {"&amp;quot;", "&\""},
+        {"&AMP;Quot;&Euro;", "&\"\x80"},
+        {"&&amp;;", "&&&;"},
+        {"&am&amp;p;", "&am&&p;"},
+        {"&amp", "&amp"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(expandEntities(c.text), c.expanded) << c.text;
+        EXPECT_EQ(entitiesByPasses(c.text), c.expanded) << c.text;
+    }
+    std::mt19937 rng(13);
+    const char* pieces[] = {"&", "amp;", "&amp;", "quot;", "&quot;", "eur", "o;", "&sect;", "a", ";", "AMP;", "&pe", "rmil;"};
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (int i = static_cast<int>(rng() % 12); i > 0; --i)
+            text += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+        ASSERT_EQ(expandEntities(text), entitiesByPasses(text)) << text;
+    }
+    // The inputs that took seconds: 65 KB of entities, flat and nested.
+    std::string flat, nested = "&";
+    for (int i = 0; i < 13107; ++i)
+        flat += "&amp;";
+    for (int i = 0; i < 16384; ++i)
+        nested += "amp;";
+    std::string twice;
+    for (int i = 0; i < 13107; ++i)
+        twice += "&&";
+    EXPECT_EQ(expandEntities(flat), twice);
+    EXPECT_EQ(expandEntities(nested), std::string(16385, '&'));
+}
+
 TEST_F(Fixture, RandomMarkupNeverBreaksTheEngine)
 {
     std::mt19937 rng(3);

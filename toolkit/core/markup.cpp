@@ -2,7 +2,6 @@
 #include "toolkit/core/markup.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace fx {
 
@@ -465,10 +464,13 @@ private:
             lineHeight_ = std::max(lineHeight_, size.height);
         if (up.find("ALIGN") != std::string::npos) {
             const int gh = ghHeight();
+            // A font at the picture taller than the line so far would make the offset negative
+            // and move the text out of its line (far out, for the halved unsigned difference).
+            const int spare = std::max(0, lineHeight_ - gh);
             if (up.find("\"TOP") != std::string::npos)
-                imageOffset_ = lineHeight_ - gh;
+                imageOffset_ = spare;
             else if (up.find("\"MIDDLE") != std::string::npos)
-                imageOffset_ = static_cast<int>(static_cast<uint32_t>(lineHeight_ - gh) >> 1);
+                imageOffset_ = spare / 2;
         }
         return false;
     }
@@ -536,6 +538,41 @@ uint32_t markupColour(std::string_view value)
     return 0;
 }
 
+std::string expandEntities(std::string_view source)
+{
+    static const std::pair<std::string_view, std::string_view> entities[] = {
+        {"&amp;", "&&"}, {"&quot;", "\""}, {"&sect;", "\xA7"}, {"&permil;", "\x89"}, {"&reg;", "\xAE"},
+        {"&copy;", "\xA9"}, {"&para;", "\xB6"}, {"&trade;", "\x99"}, {"&euro;", "\x80"}};
+    // Entities cannot overlap (each holds one ampersand, at its start), so the order of the
+    // replacements does not change the result: one scan that looks again at the ampersand an
+    // "&amp;" leaves behind gives what the passes until nothing changes give, in linear time.
+    std::string text(source);
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        bool replaced = false;
+        if (text[i] == '&') {
+            for (const auto& [from, to] : entities) {
+                if (text.size() - i < from.size() || findNoCase(std::string_view(text).substr(i, from.size()), from) != 0)
+                    continue;
+                i += from.size();
+                if (to == "&&") {
+                    out += '&';
+                    text[--i] = '&'; // may begin another entity with what follows
+                } else {
+                    out += to;
+                }
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            out += text[i++];
+    }
+    return out;
+}
+
 MarkupResult DrawMarkup(MarkupSurface& surface, const MarkupRequest& request)
 {
     MarkupResult out;
@@ -543,23 +580,7 @@ MarkupResult DrawMarkup(MarkupSurface& surface, const MarkupRequest& request)
     const uint32_t savedBrush = surface.brushColour();
     surface.setBrushColour(kNoColour);
 
-    std::string text(request.text);
-    if (text.find('&') != std::string::npos) {
-        static const std::pair<const char*, const char*> entities[] = {
-            {"&amp;", "&&"}, {"&quot;", "\""}, {"&sect;", "\xA7"}, {"&permil;", "\x89"}, {"&reg;", "\xAE"},
-            {"&copy;", "\xA9"}, {"&para;", "\xB6"}, {"&trade;", "\x99"}, {"&euro;", "\x80"}};
-        // Passes until nothing changes; each pass replaces the first occurrence of each entity.
-        for (bool changed = true; changed;) {
-            changed = false;
-            for (const auto& [from, to] : entities) {
-                const size_t at = findNoCase(text, from);
-                if (at != std::string::npos) {
-                    text.replace(at, std::strlen(from), to);
-                    changed = true;
-                }
-            }
-        }
-    }
+    const std::string text = expandEntities(request.text);
     std::string prepared;
     prepared.reserve(text.size());
     for (char c : text) {

@@ -94,6 +94,11 @@ struct MarkupResult {
 
 MarkupResult DrawMarkup(MarkupSurface& surface, const MarkupRequest& request);
 
+// The text with its entities replaced (letter case ignored) until none is left: "&amp;" by "&&",
+// "&quot;" by a double quote, and "&sect;", "&permil;", "&reg;", "&copy;", "&para;", "&trade;",
+// "&euro;" by their cp1251 bytes.
+std::string expandEntities(std::string_view text);
+
 // A FONT COLOR value: "#RRGGBB" or a colour name; unknown names give black.
 uint32_t markupColour(std::string_view value);
 
