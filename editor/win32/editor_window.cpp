@@ -372,6 +372,7 @@ void EditorWindow::savexlsClick()
 
 void EditorWindow::N4Click()
 {
+    tk::showPrintPreview(topWindow(), tableCells(), previewMemory_);
 }
 
 } // namespace slovo

@@ -8,6 +8,7 @@
 #include "toolkit/edit_field.h"
 #include "toolkit/menu.h"
 #include "toolkit/panel.h"
+#include "toolkit/print_preview.h"
 #include "toolkit/save_dialog.h"
 #include "toolkit/string_grid.h"
 
@@ -74,6 +75,8 @@ private:
     std::unique_ptr<tk::EditField> Edit1, Edit2;
     std::unique_ptr<tk::Button> Button1;
     std::unique_ptr<tk::StringGrid> Grid;
+    // Where the preview stood when it was last closed, for this editor's next preview.
+    tk::PreviewMemory previewMemory_;
     std::unique_ptr<tk::Panel> Panel1;
     tk::PopupMenu PopupMenu1;
     tk::MenuItem *standar_ = nullptr, *obnovl_ = nullptr;

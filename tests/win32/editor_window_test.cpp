@@ -31,6 +31,8 @@ public:
     {
         app.reset();
         gdiplus.reset();
+        // The main window's idle watcher wrote the hook library into the system directory.
+        e2e::removeSystemLibrary();
     }
     std::unique_ptr<tk::GdiplusSession> gdiplus;
     std::unique_ptr<tk::Application> app;

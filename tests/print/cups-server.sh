@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# A private CUPS server on 127.0.0.1 with one PDF printer (cups-pdf), for the printing tests.
+#   cups-server.sh start DIR   starts it; DIR/client/client.conf points a client at it,
+#                              DIR/pdf receives the printed PDFs, DIR/port holds the port
+#   cups-server.sh stop DIR    stops it
+# Exit code 77 means CUPS cannot run here (the tests skip and say why).
+set -euo pipefail
+
+cmd=${1:?start or stop}
+dir=$(mkdir -p "${2:?directory}" && cd "$2" && pwd)
+printer=SlovoPDF
+
+stop() {
+  if [ -f "$dir/cupsd.pid" ]; then
+    kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || break; sleep 0.1; done
+    rm -f "$dir/cupsd.pid"
+  fi
+}
+
+if [ "$cmd" = stop ]; then
+  stop
+  exit 0
+fi
+
+for tool in /usr/sbin/cupsd /usr/sbin/lpadmin /usr/lib/cups/backend/cups-pdf /usr/bin/gs; do
+  [ -x "$tool" ] || { echo "CUPS cannot run here: $tool is missing"; exit 77; }
+done
+# cups-pdf writes its files as the job's owner and insists on root; so does a backend of mode 0700.
+[ "$(id -u)" -eq 0 ] || { echo "CUPS cannot run here: cups-pdf needs the server to run as root"; exit 77; }
+ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd 2>/dev/null || true)
+[ -n "$ppd" ] || { echo "CUPS cannot run here: the CUPS-PDF PPD is missing"; exit 77; }
+
+stop
+rm -rf "$dir/root" "$dir/spool" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$dir/client" "$dir/cups-pdf-spool"
+mkdir -p "$dir/root/ppd" "$dir/spool/tmp" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$dir/client" "$dir/cups-pdf-spool"
+chmod 0755 "$dir" "$dir/spool" "$dir/pdf"
+chmod 1777 "$dir/spool/tmp"
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+
+cat >"$dir/root/cupsd.conf" <<CONF
+Listen 127.0.0.1:$port
+LogLevel warn
+Browsing Off
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow from 127.0.0.1
+</Location>
+<Location /admin>
+  Order allow,deny
+  Allow from 127.0.0.1
+</Location>
+CONF
+cat >"$dir/root/cups-files.conf" <<CONF
+SystemGroup root
+User lp
+Group lp
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+ServerRoot $dir/root
+CONF
+# cups-pdf finds its settings under the server's root (CUPS_SERVERROOT).
+cat >"$dir/root/cups-pdf.conf" <<CONF
+Out $dir/pdf
+AnonDirName $dir/pdf
+Spool $dir/cups-pdf-spool
+Log $dir/log
+UserPrefix
+LogType 3
+CONF
+printf 'ServerName 127.0.0.1:%s\n' "$port" >"$dir/client/client.conf"
+echo "$port" >"$dir/port"
+
+/usr/sbin/cupsd -f -c "$dir/root/cupsd.conf" -s "$dir/root/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
+echo $! >"$dir/cupsd.pid"
+export CUPS_SERVER=127.0.0.1:$port
+for _ in $(seq 100); do
+  lpstat -r >/dev/null 2>&1 && break
+  sleep 0.1
+done
+if ! lpstat -r >/dev/null 2>&1; then
+  echo "CUPS cannot run here: cupsd did not answer on 127.0.0.1:$port"
+  cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null || true
+  stop
+  exit 77
+fi
+lpadmin -p "$printer" -E -v cups-pdf:/ -P "$ppd"
+lpadmin -d "$printer"
+echo "CUPS on 127.0.0.1:$port, printer $printer, PDFs into $dir/pdf"

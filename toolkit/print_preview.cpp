@@ -1,0 +1,350 @@
+// The print preview window, the page painter for screen and printer, and printing.
+#include "toolkit/print_preview.h"
+
+#include "toolkit/application.h"
+#include "toolkit/button.h"
+#include "toolkit/control.h"
+#include "common/error.h"
+#include "common/win32/text.h"
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace tk {
+
+namespace {
+
+using Cells = std::vector<std::vector<std::string>>;
+
+constexpr int kBarHeight = 41;
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+// The fonts are measured this many times larger than drawn, so widths keep a tenth's precision.
+constexpr int kMeasureZoom = 10;
+constexpr SIZE kA4{2100, 2970};
+
+int emTenths(PrintFont font)
+{
+    return printFontSpec(font).points * 254 / 72;
+}
+
+HFONT createPrintFont(PrintFont font, int pixelHeight)
+{
+    const PrintFontSpec spec = printFontSpec(font);
+    return CreateFontW(-std::max(1, pixelHeight), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, spec.face);
+}
+
+std::wstring defaultPrinter()
+{
+    DWORD size = 0;
+    GetDefaultPrinterW(nullptr, &size);
+    if (size == 0)
+        return {};
+    std::wstring name(size, L'\0');
+    if (!GetDefaultPrinterW(name.data(), &size))
+        return {};
+    name.resize(wcslen(name.c_str()));
+    return name;
+}
+
+// A device context of the named printer in portrait; an information context when only asked.
+HDC printerDc(const std::wstring& name, bool informationOnly)
+{
+    std::vector<BYTE> buffer;
+    DEVMODEW* mode = nullptr;
+    HANDLE printer = nullptr;
+    if (OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &printer, nullptr)) {
+        const LONG size = DocumentPropertiesW(nullptr, printer, const_cast<wchar_t*>(name.c_str()), nullptr, nullptr, 0);
+        if (size > 0) {
+            buffer.resize(static_cast<size_t>(size));
+            mode = reinterpret_cast<DEVMODEW*>(buffer.data());
+            if (DocumentPropertiesW(nullptr, printer, const_cast<wchar_t*>(name.c_str()), mode, nullptr, DM_OUT_BUFFER) == IDOK) {
+                mode->dmFields |= DM_ORIENTATION;
+                mode->dmOrientation = DMORIENT_PORTRAIT;
+            } else {
+                mode = nullptr;
+            }
+        }
+        ClosePrinter(printer);
+    }
+    return informationOnly ? CreateICW(L"WINSPOOL", name.c_str(), nullptr, mode)
+                           : CreateDCW(L"WINSPOOL", name.c_str(), nullptr, mode);
+}
+
+SIZE pageSizeOf(HDC dc)
+{
+    const int dpiX = std::max(1, GetDeviceCaps(dc, LOGPIXELSX)), dpiY = std::max(1, GetDeviceCaps(dc, LOGPIXELSY));
+    return {MulDiv(GetDeviceCaps(dc, HORZRES), 254, dpiX), MulDiv(GetDeviceCaps(dc, VERTRES), 254, dpiY)};
+}
+
+class PreviewWindow : public Control {
+public:
+    PreviewWindow(const Cells& cells, PreviewMemory& memory)
+        : Control(nullptr, "Preview"), cells_(cells), memory_(memory), pageSize_(printablePageSize()),
+          layout_(cells_, pageSize_.cx, pageSize_.cy, measurer_)
+    {
+        registerClass(L"TSlovoPreview", CS_HREDRAW | CS_VREDRAW, nullptr);
+        if (memory_.valid) {
+            const RECT& r = memory_.rect;
+            setBounds({r.left, r.top, r.right - r.left, r.bottom - r.top});
+        } else {
+            setBounds({(GetSystemMetrics(SM_CXSCREEN) - 500) / 2, (GetSystemMetrics(SM_CYSCREEN) - 650) / 2, 500, 650});
+        }
+        setSelfPainted();
+        create(L"TSlovoPreview", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, "Preview");
+        const char* captions[] = {"Previous", "Next", "Print", "Close"};
+        for (int i = 0; i < 4; ++i)
+            buttons_[i] = std::make_unique<Button>(this, captions[i], Bounds{8 + 80 * i, 8, 73, 25}, captions[i], 1 + i, true);
+        buttons_[0]->onClick = [this] { step(-1); };
+        buttons_[1]->onClick = [this] { step(+1); };
+        buttons_[2]->onClick = [this] { print(); };
+        buttons_[3]->onClick = [this] { finish(); };
+        updateButtons();
+    }
+
+    void run(HWND owner)
+    {
+        const bool disableOwner = owner && IsWindowEnabled(owner);
+        if (disableOwner)
+            EnableWindow(owner, FALSE);
+        ShowWindow(handle(), SW_SHOW);
+        SetForegroundWindow(handle());
+        MSG msg;
+        bool quit = false;
+        while (!done_ && IsWindow(handle())) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                quit = got == 0;
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        // A restored place: a minimized or maximized window would come back in its odd size.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (GetWindowPlacement(handle(), &placement)) {
+            memory_.rect = placement.rcNormalPosition;
+            memory_.valid = true;
+        }
+        if (disableOwner)
+            EnableWindow(owner, TRUE);
+        ShowWindow(handle(), SW_HIDE);
+        if (owner)
+            SetActiveWindow(owner);
+        if (quit)
+            PostQuitMessage(static_cast<int>(msg.wParam));
+    }
+
+protected:
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override
+    {
+        switch (msg) {
+        case WM_CLOSE:
+            finish();
+            return 0;
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {350, 100};
+            return 0;
+        default:
+            break;
+        }
+        return Control::handleMessage(msg, wp, lp);
+    }
+
+    void paint(HDC dc) override
+    {
+        RECT client;
+        GetClientRect(handle(), &client);
+        const int w = client.right, h = client.bottom;
+        if (w <= 0 || h <= 0)
+            return;
+        // Drawn off screen first: the page is many small texts, which would flicker.
+        const HDC mem = CreateCompatibleDC(dc);
+        const HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
+        const HGDIOBJ old = SelectObject(mem, bitmap);
+        const RECT bar{0, 0, w, std::min(h, kBarHeight)};
+        FillRect(mem, &bar, GetSysColorBrush(COLOR_BTNFACE));
+        const RECT below{0, bar.bottom, w, h};
+        FillRect(mem, &below, solidBrush(kGrey));
+        const RECT page = pageRect(client);
+        if (page.right > page.left && page.bottom > page.top) {
+            FillRect(mem, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            drawPrintPage(mem, layout_.page(page_), page, pageSize_);
+        }
+        BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(bitmap);
+        DeleteDC(mem);
+    }
+
+private:
+    static RECT pageRect(const RECT& client)
+    {
+        const int w = client.right, h = client.bottom - kBarHeight;
+        const int pw = w * 9 / 10, ph = h * 9 / 10;
+        const int left = (w - pw) / 2, top = kBarHeight + (h - ph) / 2;
+        return {left, top, left + pw, top + ph};
+    }
+
+    // A message sent from elsewhere does not end GetMessage: a posted one wakes the loop.
+    void finish()
+    {
+        done_ = true;
+        PostMessageW(handle(), WM_NULL, 0, 0);
+    }
+
+    void step(int delta)
+    {
+        page_ = std::clamp(page_ + delta, 1, layout_.pageCount());
+        updateButtons();
+        invalidate();
+    }
+
+    void updateButtons()
+    {
+        buttons_[0]->setEnabled(page_ > 1);
+        buttons_[1]->setEnabled(page_ < layout_.pageCount());
+    }
+
+    void print()
+    {
+        const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        try {
+            printTable(cells_);
+        } catch (...) {
+            SetCursor(previous);
+            throw;
+        }
+        SetCursor(previous);
+    }
+
+    const Cells& cells_;
+    PreviewMemory& memory_;
+    GdiPrintMeasurer measurer_;
+    SIZE pageSize_;
+    PrintLayout layout_;
+    int page_ = 1;
+    bool done_ = false;
+    std::unique_ptr<Button> buttons_[4];
+};
+
+} // namespace
+
+GdiPrintMeasurer::GdiPrintMeasurer()
+{
+    const HDC dc = CreateCompatibleDC(nullptr);
+    for (PrintFont font : {PrintFont::Title, PrintFont::Footer, PrintFont::Cell}) {
+        const size_t f = static_cast<size_t>(font);
+        const HFONT handle = createPrintFont(font, emTenths(font) * kMeasureZoom);
+        const HGDIOBJ old = SelectObject(dc, handle);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        heights_[f] = (tm.tmHeight + kMeasureZoom / 2) / kMeasureZoom;
+        for (int c = 32; c < 256; ++c) {
+            const char byte = static_cast<char>(c);
+            wchar_t ch = 0;
+            SIZE extent{};
+            if (MultiByteToWideChar(1251, 0, &byte, 1, &ch, 1) == 1 && GetTextExtentPoint32W(dc, &ch, 1, &extent))
+                widths_[f][c] = (extent.cx + kMeasureZoom / 2) / kMeasureZoom;
+        }
+        SelectObject(dc, old);
+        DeleteObject(handle);
+    }
+    DeleteDC(dc);
+}
+
+int GdiPrintMeasurer::lineHeight(PrintFont font) const
+{
+    return heights_[static_cast<size_t>(font)];
+}
+
+int GdiPrintMeasurer::charWidth(PrintFont font, unsigned char c) const
+{
+    return widths_[static_cast<size_t>(font)][c];
+}
+
+SIZE printablePageSize()
+{
+    const std::wstring name = defaultPrinter();
+    if (name.empty())
+        return kA4;
+    const HDC dc = printerDc(name, true);
+    if (!dc)
+        return kA4;
+    SIZE size = pageSizeOf(dc);
+    DeleteDC(dc);
+    if (size.cx <= 0 || size.cy <= 0)
+        size = kA4;
+    return size;
+}
+
+void drawPrintPage(HDC dc, const PrintPage& page, const RECT& target, SIZE pageSize)
+{
+    if (pageSize.cx <= 0 || pageSize.cy <= 0)
+        return;
+    const int tw = target.right - target.left, th = target.bottom - target.top;
+    std::map<std::pair<PrintFont, int>, HFONT> fonts;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    const HGDIOBJ old = GetCurrentObject(dc, OBJ_FONT);
+    for (const PrintItem& item : page.items) {
+        const int height = std::max(1, MulDiv(item.fontHeight, th, pageSize.cy));
+        HFONT& font = fonts[{item.font, height}];
+        if (!font)
+            font = createPrintFont(item.font, height);
+        SelectObject(dc, font);
+        const std::wstring text = wide(item.text);
+        TextOutW(dc, target.left + MulDiv(item.x, tw, pageSize.cx), target.top + MulDiv(item.y, th, pageSize.cy),
+                 text.c_str(), static_cast<int>(text.size()));
+    }
+    SelectObject(dc, old);
+    for (auto& entry : fonts)
+        DeleteObject(entry.second);
+}
+
+void printTable(const Cells& cells)
+{
+    const std::wstring name = defaultPrinter();
+    if (name.empty())
+        throw slovo::Error("There is no default printer currently selected");
+    const HDC dc = printerDc(name, false);
+    if (!dc)
+        throw slovo::Error("Cannot open printer " + narrow(name));
+    const SIZE size = pageSizeOf(dc);
+    const RECT target{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
+    const GdiPrintMeasurer measurer;
+    const PrintLayout layout(cells, size.cx, size.cy, measurer);
+    std::wstring title = wide(PrintSettings{}.title.front());
+    DOCINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpszDocName = title.c_str();
+    bool ok = StartDocW(dc, &info) > 0;
+    for (int p = 1; ok && p <= layout.pageCount(); ++p) {
+        ok = StartPage(dc) > 0;
+        if (ok) {
+            drawPrintPage(dc, layout.page(p), target, size);
+            ok = EndPage(dc) > 0;
+        }
+    }
+    if (ok)
+        ok = EndDoc(dc) > 0;
+    else
+        AbortDoc(dc);
+    DeleteDC(dc);
+    if (!ok)
+        throw slovo::Error("Printing failed on " + narrow(name));
+}
+
+void showPrintPreview(HWND owner, const Cells& cells, PreviewMemory& memory)
+{
+    PreviewWindow window(cells, memory);
+    window.run(owner);
+}
+
+} // namespace tk
