@@ -26,6 +26,7 @@ public:
     void setEnabled(bool enabled);
     // A picture shown before the caption; the menu does not own it.
     void setGlyph(const Picture* glyph) { glyph_ = glyph; }
+    const Picture* glyph() const { return glyph_; }
     bool enabled() const;
     std::function<void()> onClick;
 

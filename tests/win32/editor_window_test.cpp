@@ -7,6 +7,7 @@
 #include "editor/win32/editor_ids.h"
 #include "toolkit/picture.h"
 #include "tests/e2e/driver.h"
+#include "tests/win32/game_process.h"
 #include "common/win32/text.h"
 
 #include <gtest/gtest.h>
@@ -18,37 +19,13 @@
 namespace slovo {
 namespace {
 
+using wintest::AppEnvironment;
+using wintest::addAppEnvironment;
+using wintest::pump;
+
 const BasePaths kPaths = BasePaths::fixedWindows();
 
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        gdiplus = std::make_unique<tk::GdiplusSession>();
-        app = std::make_unique<tk::Application>(GetModuleHandleW(nullptr), kApplicationTitle);
-    }
-    void TearDown() override
-    {
-        app.reset();
-        gdiplus.reset();
-        // The main window's idle watcher wrote the hook library into the system directory.
-        e2e::removeSystemLibrary();
-    }
-    std::unique_ptr<tk::GdiplusSession> gdiplus;
-    std::unique_ptr<tk::Application> app;
-};
-AppEnvironment* const g_env = static_cast<AppEnvironment*>(::testing::AddGlobalTestEnvironment(new AppEnvironment));
-
-void pump()
-{
-    for (int round = 0; round < 5; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT)
-                DispatchMessageW(&msg);
-        Sleep(5);
-    }
-}
+AppEnvironment* const g_env = addAppEnvironment();
 
 std::string readFile(const std::string& path)
 {
@@ -490,12 +467,14 @@ TEST_F(EditorTest, ContextMenuAndInstructionDialog)
         wchar_t text[128] = {};
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_BITMAP;
+        info.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_DATA;
         info.dwTypeData = text;
         info.cch = 127;
         GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
         captions.push_back(info.fType & MFT_SEPARATOR ? "-" : tk::narrow(text));
-        glyphs += info.hbmpItem != nullptr;
+        // Items draw themselves: the glyph rides with the toolkit's item behind the entry.
+        const tk::MenuItem* item = tk::MenuItem::fromItemData(info.dwItemData);
+        glyphs += item && item->glyph();
     }
     EXPECT_EQ(captions, (std::vector<std::string>{"Добавить строку", "-", "Печать", "-", "Обновить из Интернет", "-",
                                                   "\"Стандартная\" база", "База с сервера", "-", "Отменить и выйти",

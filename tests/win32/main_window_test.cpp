@@ -6,6 +6,7 @@
 #include "game/win32/control_ids.h"
 #include "toolkit/picture.h"
 #include "tests/e2e/driver.h"
+#include "tests/win32/game_process.h"
 #include "common/win32/text.h"
 
 #include <gtest/gtest.h>
@@ -15,37 +16,13 @@
 namespace slovo {
 namespace {
 
+using wintest::AppEnvironment;
+using wintest::addAppEnvironment;
+using wintest::pump;
+
 const BasePaths kPaths = BasePaths::fixedWindows();
 
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        gdiplus = std::make_unique<tk::GdiplusSession>();
-        app = std::make_unique<tk::Application>(GetModuleHandleW(nullptr), kApplicationTitle);
-    }
-    void TearDown() override
-    {
-        app.reset();
-        gdiplus.reset();
-        // The windows wrote the hook library into the system directory.
-        e2e::removeSystemLibrary();
-    }
-    std::unique_ptr<tk::GdiplusSession> gdiplus;
-    std::unique_ptr<tk::Application> app;
-};
-AppEnvironment* const g_env = static_cast<AppEnvironment*>(::testing::AddGlobalTestEnvironment(new AppEnvironment));
-
-void pump()
-{
-    for (int round = 0; round < 5; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT)
-                DispatchMessageW(&msg);
-        Sleep(5);
-    }
-}
+AppEnvironment* const g_env = addAppEnvironment();
 
 void resetData(bool withUpdatedBase)
 {

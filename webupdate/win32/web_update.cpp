@@ -815,6 +815,25 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
+// Reads a WinINet handle to its end in 4096-byte blocks into the receiver, reporting each block;
+// an empty transfer counts as a failure.
+bool receiveBlocks(HINTERNET from, Receiver& out, const std::function<void(std::int64_t)>& progress)
+{
+    std::int64_t received = 0;
+    char block[4096];
+    while (true) {
+        pumpMessages();
+        DWORD got = 0;
+        if (!InternetReadFile(from, block, sizeof block, &got) || !out.write(block, got))
+            return false;
+        if (got == 0)
+            break;
+        received += got;
+        progress(received);
+    }
+    return received > 0 && out.commit();
+}
+
 } // namespace
 
 bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, const std::string& target)
@@ -845,20 +864,10 @@ bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, cons
     len = sizeof announced;
     if (!HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &len, nullptr))
         announced = 0;
-    std::int64_t received = 0;
-    char block[4096];
-    while (true) {
-        pumpMessages();
-        DWORD got = 0;
-        if (!InternetReadFile(request.h, block, sizeof block, &got) || !out.write(block, got))
-            return false;
-        if (got == 0)
-            break;
-        received += got;
+    return receiveBlocks(request.h, out, [&](std::int64_t received) {
         if (OnFileProgress)
             OnFileProgress(*this, target, received, announced);
-    }
-    return received > 0 && out.commit();
+    });
 }
 
 bool TWebUpdate::downloadFtp(HINTERNET connection, const std::string& url, const std::string& target)
@@ -879,20 +888,10 @@ bool TWebUpdate::downloadFtp(HINTERNET connection, const std::string& url, const
     DWORD high = 0;
     const DWORD low = FtpGetFileSize(file.h, &high);
     const std::int64_t announced = low == INVALID_FILE_SIZE ? 0 : (static_cast<std::int64_t>(high) << 32) | low;
-    std::int64_t received = 0;
-    char block[4096];
-    while (true) {
-        pumpMessages();
-        DWORD got = 0;
-        if (!InternetReadFile(file.h, block, sizeof block, &got) || !out.write(block, got))
-            return false;
-        if (got == 0)
-            break;
-        received += got;
+    return receiveBlocks(file.h, out, [&](std::int64_t received) {
         if (OnFileProgress)
             OnFileProgress(*this, target, received, announced);
-    }
-    return received > 0 && out.commit();
+    });
 }
 
 bool TWebUpdate::copyLocal(const std::string& source, const std::string& target)
