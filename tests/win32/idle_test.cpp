@@ -54,13 +54,7 @@ struct WakeCounter {
         message = RegisterWindowMessageA(snovid::kWakeMessageName);
         count = 0;
         WNDCLASSW wc{};
-        wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-            if (m == message) {
-                ++count;
-                return 0;
-            }
-            return DefWindowProcW(h, m, w, l);
-        };
+        wc.lpfnWndProc = proc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"SlovoWakeCounter";
         RegisterClassW(&wc);
@@ -68,6 +62,15 @@ struct WakeCounter {
                                  nullptr, nullptr, wc.hInstance, nullptr);
     }
     ~WakeCounter() { DestroyWindow(window); }
+    // A named stdcall function: i686 has no conversion from a lambda to a window procedure.
+    static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l)
+    {
+        if (m == message) {
+            ++count;
+            return 0;
+        }
+        return DefWindowProcW(h, m, w, l);
+    }
     uint32_t handle32() const { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)); }
 };
 
