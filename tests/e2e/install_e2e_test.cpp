@@ -1,12 +1,14 @@
 // The installed game as a player meets it, run by tests/install/install_test.sh inside the
 // prefix the installer ran in, as the administrator and as a standard user: the data folder's
-// rights, a start from Program Files, a won puzzle and the settings kept in the data folder.
+// rights, a start from Program Files, a won puzzle, the settings kept in the data folder and,
+// as the standard user, the editor's save into the standard word files.
 #include "tests/e2e/driver.h"
 
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
 #include "game/win32/control_ids.h"
 #include "common/win32/text.h"
+#include "common/win32/win32_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include <sddl.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -132,6 +135,65 @@ TEST(InstalledGame, StartsFromProgramFilesPlaysAndKeepsItsSettingsInTheDataFolde
     const FILETIME after = lastWrite(settings);
     EXPECT_NE(GetFileAttributesW(settings.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(CompareFileTime(&before, &after), 0) << "the settings were not written";
+}
+
+void postClick(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+TEST(InstalledGame, TheEditorSavesTheStandardBaseIntoTheDataFolder)
+{
+    if (!std::getenv("SLOVO_STANDARD_USER"))
+        GTEST_SKIP() << "checked in the standard user's run, where only the data folder is writable";
+    // The base as the earlier runs left it, so the expectation follows whatever they played.
+    Win32FileSystem fs;
+    StringList words = readWordFile(fs, kPaths.stwords), hints = readWordFile(fs, kPaths.sthints);
+    ASSERT_GE(words.size(), 3u);
+    ASSERT_EQ(words.size(), hints.size());
+
+    GameProcess game;
+    ASSERT_TRUE(game.launch(installedGame())) << "the main window did not appear";
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось", 0) == 0; }));
+    ASSERT_TRUE(game.sync());
+    game.click(ids::kToolButton + 4);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
+    const HWND grid = game.control(ids::kEditorGrid);
+    ASSERT_TRUE(game.sync());
+
+    // Row 1 through the fields; on row 2 Insert, then Delete twice removes the new row and row 2.
+    postClick(grid, 45 + 10, 21 + 10);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorCellEditor); }));
+    game.click(ids::kEditorEllipsis);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorWord); }));
+    SendMessageW(game.control(ids::kEditorWord), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЛОСЬ").c_str()));
+    SendMessageW(game.control(ids::kEditorHint), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЗВЕРЬ").c_str()));
+    game.click(ids::kEditorHintButton);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.enabled(ids::kEditorWord); }));
+    postClick(grid, 45 + 101 + 20, 2 * 21 + 10);
+    game.pressKey(grid, VK_INSERT);
+    game.pressKey(grid, VK_DELETE);
+    game.pressKey(grid, VK_DELETE);
+    ASSERT_TRUE(game.sync());
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("installed-user-editor.bmp"));
+
+    PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuSave, 0);
+    // A word file that cannot be written would show its error box and keep the editor open.
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
+    words[0] = "ЛОСЬ";
+    hints[0] = "ЗВЕРЬ";
+    words.erase(words.begin() + 1);
+    hints.erase(hints.begin() + 1);
+    EXPECT_EQ(readWordFile(fs, kPaths.stwords), words);
+    EXPECT_EQ(readWordFile(fs, kPaths.sthints), hints);
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов " + std::to_string(words.size()))
+        << "the next puzzle comes from the saved lists";
+    const std::string word = e2e::secretWord(game);
+    EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
+
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
 }
 
 } // namespace

@@ -13,7 +13,10 @@ check_gone() { [ ! -e "$1" ] && echo "ok: $2" || fail "$2 ($1 still there)"; }
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # With the hook library built, the game must load the installed copy.
-[ -z "$snovid" ] || export SLOVO_EXPECT_SNOVID=1
+if [ -n "$snovid" ]; then
+  export SLOVO_EXPECT_SNOVID=1
+  echo "== the game must load the installed Snovid.dll"
+fi
 rm -rf "$work"
 mkdir -p "$work" "$artifacts"
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -88,7 +91,7 @@ touch "$work/marker"
 sleep 1
 "${run_as[@]}" env HOME="$(eval echo ~slovoplayer 2>/dev/null || echo "$HOME")" WINEPREFIX="$user_prefix" \
   WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$DISPLAY" SLOVO_STANDARD_USER=1 \
-  SLOVO_ARTIFACTS="$user_artifacts" wine "$(winepath -w "$player")" --gtest_brief=1 </dev/null 2>&1 | tr -d '\r' \
+  ${snovid:+SLOVO_EXPECT_SNOVID=1} SLOVO_ARTIFACTS="$user_artifacts" wine "$(winepath -w "$player")" --gtest_brief=1 </dev/null 2>&1 | tr -d '\r' \
   | tee "$work/user.log" || fail "the installed game did not play as a standard user"
 "${run_as[@]}" env WINEPREFIX="$user_prefix" wineserver -w
 cp "$user_artifacts"/* "$artifacts/" 2>/dev/null
@@ -98,6 +101,10 @@ written=$(find "$uc" -newer "$work/marker" ! -path "$uc/windows/data" ! -path "$
 [ -z "$written" ] && echo "ok: nothing written outside the data folder" || fail "written outside the data folder: $written"
 [ -n "$(find "$uc/windows/data" -newer "$work/marker" -name Slovolovka.bin)" ] \
   && echo "ok: the standard user's settings saved" || fail "the standard user's settings were not saved"
+for file in stwords.txt sthints.txt; do
+  [ -n "$(find "$uc/windows/data" -newer "$work/marker" -name "$file")" ] \
+    && echo "ok: the standard user's editor saved $file" || fail "the standard user's editor did not save $file"
+done
 chmod -R u+w "$user_prefix"
 
 echo "== silent uninstall"
