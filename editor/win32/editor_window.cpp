@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "editor/core/editor_table.h"
 #include "editor/core/instruction_text.h"
+#include "editor/win32/doc_export.h"
 #include "editor/win32/editor_ids.h"
 #include "effects/win32/dialogs.h"
 #include "toolkit/html_label.h"
@@ -368,6 +369,7 @@ void EditorWindow::savexlsClick()
     if (!path)
         return;
     const WaitCursor wait;
+    exportTableToWord(tableCells(), *path);
 }
 
 void EditorWindow::N4Click()
