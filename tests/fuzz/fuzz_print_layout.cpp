@@ -1,10 +1,12 @@
 // Fuzzes the table's print layout over cells and page sizes from the input with a fixed measurer:
 // at least one page, every row on exactly one page and in order, the texts inside the page and the
-// rows above the footer, and the page numbers "1" alone or "k/n".
+// rows above the footer, the table scaled to the printable width and centred, and the page numbers
+// "1" alone or "k/n".
 #include "toolkit/core/print_layout.h"
 #include "tests/fuzz/fuzz_util.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 
 namespace {
@@ -53,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Rows from the input; column 0 holds each row's tag so its place can be followed.
     std::vector<std::vector<std::string>> cells;
-    const int rows = 1 + in.word() % 240;
+    const int rows = 1 + in.word() % 160;
     for (int r = 0; r < rows; ++r) {
         std::vector<std::string> row(static_cast<size_t>(1 + in.byte() % columns));
         row[0] = "#" + std::to_string(r);
@@ -72,6 +74,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(layout.rowsPerPage() >= 1, "no row per page");
     FUZZ_CHECK(pages == (rows + layout.rowsPerPage() - 1) / layout.rowsPerPage(), "page count for the rows");
     FUZZ_CHECK(layout.page(0).items.empty() && layout.page(pages + 1).items.empty(), "a page beyond the range");
+    // The fixed part of every column fits (see the page sizes), so the table fills the printable
+    // width up to the rounding of each column, and stands in its middle.
+    const int printable = width - s.leftMargin - s.rightMargin;
+    int tableWidth = 0;
+    for (int w : layout.columnWidths())
+        tableWidth += w;
+    const int used = static_cast<int>(layout.columnWidths().size());
+    FUZZ_CHECK(used >= 1 && used <= columns, "column count " + std::to_string(used));
+    FUZZ_CHECK(std::abs(tableWidth - printable) <= used, "table width " + std::to_string(tableWidth) + " for " + std::to_string(printable));
+    const int leftGap = layout.tableLeft() - s.leftMargin, rightGap = width - s.rightMargin - (layout.tableLeft() + tableWidth);
+    FUZZ_CHECK(std::abs(leftGap - rightGap) <= 1, "table not centred: " + std::to_string(leftGap) + " and " + std::to_string(rightGap));
     const int firstColumn = layout.tableLeft() + s.cellIndent;
     const int available = height - s.footerArea - layout.tableTop();
 
