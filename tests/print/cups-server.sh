@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A private CUPS server on 127.0.0.1 with one PDF printer (cups-pdf), for the printing tests.
+# A private CUPS server on 127.0.0.1 with one PDF printer, for the printing tests.
 #   cups-server.sh start DIR   starts it; DIR/client/client.conf points a client at it,
 #                              DIR/pdf receives the printed PDFs, DIR/port holds the port
 #   cups-server.sh stop DIR    stops it
@@ -23,17 +23,17 @@ if [ "$cmd" = stop ]; then
   exit 0
 fi
 
-for tool in /usr/sbin/cupsd /usr/sbin/lpadmin /usr/lib/cups/backend/cups-pdf /usr/bin/gs; do
+for tool in /usr/sbin/cupsd /usr/sbin/lpadmin /usr/lib/cups/filter/pstops /usr/bin/gs; do
   [ -x "$tool" ] || { echo "CUPS cannot run here: $tool is missing"; exit 77; }
 done
-# cups-pdf writes its files as the job's owner and insists on root; so does a backend of mode 0700.
-[ "$(id -u)" -eq 0 ] || { echo "CUPS cannot run here: cups-pdf needs the server to run as root"; exit 77; }
+# The backend below has mode 0700, which CUPS runs as root only; so the server must be root.
+[ "$(id -u)" -eq 0 ] || { echo "CUPS cannot run here: the PDF backend needs the server to run as root"; exit 77; }
 ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd 2>/dev/null || true)
 [ -n "$ppd" ] || { echo "CUPS cannot run here: the CUPS-PDF PPD is missing"; exit 77; }
 
 stop
-rm -rf "$dir/root" "$dir/spool" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$dir/client" "$dir/cups-pdf-spool"
-mkdir -p "$dir/root/ppd" "$dir/spool/tmp" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$dir/client" "$dir/cups-pdf-spool"
+rm -rf "$dir/root" "$dir/bin" "$dir/spool" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$dir/client"
+mkdir -p "$dir/root/ppd" "$dir/bin/backend" "$dir/spool/tmp" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$dir/client"
 chmod 0755 "$dir" "$dir/spool" "$dir/pdf"
 chmod 1777 "$dir/spool/tmp"
 
@@ -67,15 +67,22 @@ AccessLog $dir/log/access_log
 PageLog $dir/log/page_log
 ServerRoot $dir/root
 CONF
-# cups-pdf finds its settings under the server's root (CUPS_SERVERROOT).
-cat >"$dir/root/cups-pdf.conf" <<CONF
-Out $dir/pdf
-AnonDirName $dir/pdf
-Spool $dir/cups-pdf-spool
-Log $dir/log
-UserPrefix
-LogType 3
-CONF
+# cups-pdf reads its settings only from /etc/cups, which is the machine's own; so the server runs
+# its own small backend instead: the PPD's PostScript through ghostscript into DIR/pdf.
+for sub in cgi-bin daemon driver filter monitor notifier; do
+  [ -d "/usr/lib/cups/$sub" ] && ln -s "/usr/lib/cups/$sub" "$dir/bin/$sub"
+done
+cat >"$dir/bin/backend/slovopdf" <<BACKEND
+#!/bin/sh
+# Writes each job as DIR/pdf/job-<id>.pdf; the file appears whole or not at all.
+[ \$# -eq 0 ] && { echo 'direct slovopdf "Unknown" "Slovolovka test PDF"'; exit 0; }
+in=\${6:--}
+tmp="$dir/pdf/.job-\$1.tmp"
+/usr/bin/gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pdfwrite -sOutputFile="\$tmp" "\$in" || exit 1
+mv "\$tmp" "$dir/pdf/job-\$1.pdf"
+BACKEND
+chmod 0700 "$dir/bin/backend/slovopdf"
+echo "ServerBin $dir/bin" >>"$dir/root/cups-files.conf"
 printf 'ServerName 127.0.0.1:%s\n' "$port" >"$dir/client/client.conf"
 echo "$port" >"$dir/port"
 
@@ -92,6 +99,6 @@ if ! lpstat -r >/dev/null 2>&1; then
   stop
   exit 77
 fi
-lpadmin -p "$printer" -E -v cups-pdf:/ -P "$ppd"
+lpadmin -p "$printer" -E -v slovopdf:/ -P "$ppd" 2>/dev/null
 lpadmin -d "$printer"
 echo "CUPS on 127.0.0.1:$port, printer $printer, PDFs into $dir/pdf"
