@@ -33,6 +33,12 @@ fx::MarkupResult HtmlLabel::layout(HDC dc, bool measure, int probeX, int probeY,
     return fx::DrawMarkup(surface, q);
 }
 
+void HtmlLabel::setFontColour(uint32_t colour)
+{
+    style_.font.colour = colour;
+    invalidate();
+}
+
 void HtmlLabel::autoSize()
 {
     const HDC dc = GetDC(handle());

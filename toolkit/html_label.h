@@ -14,6 +14,8 @@ public:
     HtmlLabel(Control* parent, std::string name, const Bounds& bounds, const MarkupStyle& style, int id = 0);
 
     void setImages(fx::PictureSource* images) { images_ = images; }
+    void setFontColour(uint32_t colour);
+    uint32_t fontColour() const { return style_.font.colour; }
     // Sizes the label to the height its text needs at its width.
     void autoSize();
 

@@ -7,11 +7,12 @@
 
 namespace tk {
 
-HtmlListBox::HtmlListBox(Control* parent, std::string name, const Bounds& bounds, const MarkupStyle& style, int id)
+HtmlListBox::HtmlListBox(Control* parent, std::string name, const Bounds& bounds, const MarkupStyle& style, int id,
+                         bool border)
     : Control(parent, std::move(name)), style_(style)
 {
     setBounds(bounds);
-    create(L"LISTBOX", WS_VISIBLE | WS_VSCROLL | WS_BORDER | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+    create(L"LISTBOX", WS_VISIBLE | WS_VSCROLL | (border ? WS_BORDER : 0) | LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
            0, id, "");
 }
 
@@ -53,6 +54,10 @@ fx::MarkupResult HtmlListBox::run(HDC dc, const std::string& text, const RECT& r
 
 void HtmlListBox::measureItem(MEASUREITEMSTRUCT& mis)
 {
+    if (itemHeight_ > 0) {
+        mis.itemHeight = static_cast<UINT>(itemHeight_);
+        return;
+    }
     RECT client;
     GetClientRect(handle(), &client);
     const HDC dc = GetDC(handle());

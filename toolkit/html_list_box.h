@@ -8,9 +8,12 @@ namespace tk {
 
 class HtmlListBox : public Control {
 public:
-    HtmlListBox(Control* parent, std::string name, const Bounds& bounds, const MarkupStyle& style, int id);
+    HtmlListBox(Control* parent, std::string name, const Bounds& bounds, const MarkupStyle& style, int id,
+                bool border = true);
 
     void setImages(fx::PictureSource* images) { images_ = images; }
+    // Every item that height in pixels; 0 (the default) measures each item's markup.
+    void setItemHeight(int height) { itemHeight_ = height; }
     void addItem(const std::string& markup);
     void clear();
     int count() const;
@@ -25,6 +28,7 @@ private:
 
     MarkupStyle style_;
     fx::PictureSource* images_ = nullptr;
+    int itemHeight_ = 0;
 };
 
 } // namespace tk

@@ -160,6 +160,7 @@ fx::MarkupRequest markupRequest(const std::string& text, const RECT& rect, const
     r.text = text;
     r.rect = {rect.left, rect.top, rect.right, rect.bottom};
     r.pictures = style.pictures ? &ResourcePictures::container() : nullptr;
+    r.images = style.images;
     r.wordWrap = style.wordWrap;
     r.shadowColour = style.shadowColour;
     r.shadowOffset = style.shadowOffset;

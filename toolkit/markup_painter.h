@@ -62,6 +62,8 @@ struct MarkupStyle {
     int shadowOffset = 1;
     uint32_t linkColour = 0xFF0000;
     bool pictures = true;
+    // Pictures by index (idx:n), when the text uses any.
+    fx::PictureSource* images = nullptr;
 };
 
 // A request with the style's settings: text, rectangle, pictures by name when the style wants them.

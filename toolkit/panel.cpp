@@ -70,6 +70,7 @@ void Panel::paint(HDC dc)
         style.font.bold = boldCaption_;
         style.shadowOffset = 2;
         style.pictures = false;
+        style.images = captionImages_;
         const RECT textRect{bar.left + 5, bar.top + 3, bar.right - (captionButton_ ? 22 : 4), bar.bottom};
         paintMarkup(dc, text(), textRect, style);
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "toolkit/control.h"
+#include "toolkit/core/markup.h"
 #include "toolkit/tool_button.h"
 
 #include <memory>
@@ -15,6 +16,8 @@ public:
     // The caption is markup; until the markup renderer draws it, tags are dropped and a <B>
     // anywhere makes the caption bold.
     void setCaption(const std::string& markup, COLORREF barColour, bool bold = false);
+    // Where the caption's idx: pictures come from.
+    void setCaptionImages(fx::PictureSource* images) { captionImages_ = images; }
     void setColour(COLORREF colour);
     void setBorder(bool sunken);
     // A button at the right end of the caption bar: a close button hides the panel, a fold
@@ -37,6 +40,7 @@ private:
     bool folded_ = false;
     int unfoldedHeight_ = 0;
     std::unique_ptr<ToolButton> captionButton_;
+    fx::PictureSource* captionImages_ = nullptr;
     COLORREF barColour_ = RGB(181, 181, 219);
     COLORREF colour_;
 };

@@ -1,11 +1,16 @@
 // What the editor needs of the window that hosts it: the word lists and BaseKind, the base files,
-// the host's activation and start-up routines, and its host panel.
+// the host's activation and start-up routines, its host panel and the downloaded base file.
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace slovo {
+
+// The word and hint columns of the downloaded base file.
+struct DownloadedBase {
+    std::vector<std::string> words, hints;
+};
 
 class EditorHost {
 public:
@@ -27,6 +32,15 @@ public:
     // The lists cleared, then the pair of `kind` read into List4 and List3, List2 and List1 their
     // copies. Throws the file error; what was read before it stays.
     virtual void loadBase(int kind) = 0;
+
+    virtual bool downloadExists() = 0;
+    virtual void deleteDownload() = 0;
+    // Throws the reader's error: "Cannot open file " or "File contains no data or corrupt file "
+    // followed by the path.
+    virtual DownloadedBase readDownload() = 0;
+    // The updated base became the base in use: "База" enabled, BaseKind 1, updateb disabled and
+    // standart enabled.
+    virtual void updatedBaseTaken() = 0;
 
     virtual void formActivate() = 0; // starts a new puzzle from the lists
     virtual void formCreate() = 0;   // prepares and reloads the standard base

@@ -1,4 +1,5 @@
-// TForm2: layout of the editor, its table and fields, its context menu and its commands.
+// TForm2: layout of the editor, its table and fields, its context menu, its commands and the
+// update panel with the import of the downloaded base.
 #include "editor/win32/editor_window.h"
 
 #include "common/error.h"
@@ -9,6 +10,7 @@
 #include "effects/win32/dialogs.h"
 #include "toolkit/html_label.h"
 #include "toolkit/picture.h"
+#include "webupdate/win32/program_update.h"
 
 namespace slovo {
 
@@ -20,6 +22,38 @@ constexpr COLORREF kFixedColour = RGB(201, 201, 228);
 constexpr UINT kDestroyEditor = WM_APP + 20;
 
 const fx::Font kFormFont{"MS Sans Serif", 8, false, false, false, false, 0};
+
+constexpr UINT kImportInterval = 4000;
+constexpr uint32_t kRed = 0x0000FF, kBlack = 0x000000;
+const char* const kStatusPrefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
+const char* const kWaiting = "<IMG src=\"icon_love.gif\" align=\"top\">    Подождите, идет процесс обновления базы!...";
+
+// The result line a status code sets and whether it enables the cancel button.
+struct StatusResult {
+    int code;
+    const char* line;
+    bool enablesCancel;
+};
+constexpr StatusResult kStatusResults[] = {
+    {4, "<IMG src=\"icon_roach.gif\" align=\"top\">    Вы используете самую новую версию базы слов...", true},
+    {1, "<IMG src=\"icon_roach.gif\" align=\"top\">    Ошибка доступа к серверу...", true},
+    {2, "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!....", true},
+    {5, "<IMG src=\"icon_love.gif\" align=\"top\">    Опа! Найдено обновление базы слов к игре \"Словоловка\"!...", false},
+};
+
+// Hands the waiting messages to their windows, so the panel repaints while a run goes on.
+void handleWaitingMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
 
 const tk::Picture* glyph(const wchar_t* name)
 {
@@ -78,6 +112,10 @@ protected:
         }
         if (msg == WM_COMMAND && lp == 0 && editor_.PopupMenu1.dispatch(LOWORD(wp)))
             return 0;
+        if (msg == WM_TIMER && wp == static_cast<WPARAM>(ids::kEditorImportTimer)) {
+            editor_.Timer1Timer();
+            return 0;
+        }
         return tk::Panel::handleMessage(msg, wp, lp);
     }
 
@@ -123,16 +161,46 @@ EditorWindow::EditorWindow(tk::Control* host, EditorHost& owner) : host_(owner)
     Grid->model() = makeEditorTable();
     Grid->bringToFront();
 
-    Panel1 = std::make_unique<tk::Panel>(form, "Panel1", tk::Bounds{0, 0, 517, 274}, ids::kEditorUpdatePanel);
-    Panel1->setVisible(false);
-    Panel1->bringToFront();
-
+    createUpdatePanel();
     createMenu();
     Grid->setPopupMenu(&PopupMenu1);
     FormCreate();
 }
 
 EditorWindow::~EditorWindow() = default;
+
+void EditorWindow::createUpdatePanel()
+{
+    Panel1 = std::make_unique<tk::Panel>(form_.get(), "Panel1", tk::Bounds{0, 0, 517, 277}, ids::kEditorUpdatePanel);
+    Panel1->setColour(RGB(255, 255, 255));
+    Panel1->setCaptionImages(&tk::ResourceImageList::editorImages());
+    Panel1->setCaption("<IMG src=\"idx:3\" align=\"top\"> Запрос на обновление базы слов из Интернет...", RGB(210, 210, 232), true);
+    Panel1->setVisible(false);
+    Panel1->bringToFront();
+
+    tk::MarkupStyle listStyle;
+    listStyle.wordWrap = false;
+    ListBox1 = std::make_unique<tk::HtmlListBox>(Panel1.get(), "ListBox1", tk::Bounds{92, 28, 401, 149}, listStyle,
+                                                 ids::kEditorStatusList, false);
+    ListBox1->setItemHeight(16);
+    tk::MarkupStyle lineStyle;
+    lineStyle.font = fx::Font{"MS Sans Serif", 10, false, false, false, false, kRed};
+    Label1 = std::make_unique<tk::HtmlLabel>(Panel1.get(), "Label1", tk::Bounds{92, 192, 397, 29}, lineStyle,
+                                             ids::kEditorResultLine);
+    HTMLButton1 = std::make_unique<tk::ToolButton>(Panel1.get(), "HTMLButton1", tk::Bounds{216, 236, 75, 25},
+                                                   "<IMG src=\"Delete16.gif\" align=\"top\"> Отмена",
+                                                   ids::kEditorUpdateCancel, tk::ButtonLook::Push);
+    HTMLButton1->onClick = [this] { HTMLButton1Click(); };
+
+    wu::configureProgramUpdate(WebUpdate1);
+    WebUpdate1.OnStatus = [this](wu::TWebUpdate&, const std::string& text, int code, int) {
+        WebUpdate1Status(text, code);
+    };
+    WebUpdate1.OnFileProgress = [this](wu::TWebUpdate&, const std::string&, std::int64_t, std::int64_t) {
+        WebUpdate1FileProgress();
+    };
+    WebUpdate1.OnThreadUpdateDone = [this](wu::TWebUpdate&) { WebUpdate1ThreadUpdateDone(); };
+}
 
 tk::Panel& EditorWindow::window()
 {
@@ -152,8 +220,7 @@ void EditorWindow::createMenu()
     PopupMenu1.addSeparator();
     add(ids::kMenuN4, "N4", "Печать", L"Properties16.gif", &EditorWindow::N4Click);
     PopupMenu1.addSeparator();
-    // Its command comes with the Internet update.
-    PopupMenu1.add(static_cast<UINT>(ids::kMenuUpdate), "update", "Обновить из Интернет").setGlyph(glyph(L"imagelist3.gif"));
+    add(ids::kMenuUpdate, "update", "Обновить из Интернет", L"imagelist3.gif", &EditorWindow::updateClick);
     PopupMenu1.addSeparator();
     standar_ = &add(ids::kMenuStandar, "standar", "\"Стандартная\" база", L"History16.gif", &EditorWindow::standarClick);
     obnovl_ = &add(ids::kMenuObnovl, "obnovl", "База с сервера", L"Webcomponent.gif", &EditorWindow::obnovlClick);
@@ -375,6 +442,79 @@ void EditorWindow::savexlsClick()
 void EditorWindow::N4Click()
 {
     tk::showPrintPreview(topWindow(), tableCells(), previewMemory_);
+}
+
+void EditorWindow::setTimer1(bool on)
+{
+    timer1On_ = on;
+    if (on)
+        SetTimer(form_->handle(), static_cast<UINT_PTR>(ids::kEditorImportTimer), kImportInterval, nullptr);
+    else
+        KillTimer(form_->handle(), static_cast<UINT_PTR>(ids::kEditorImportTimer));
+}
+
+void EditorWindow::updateClick()
+{
+    Label1->setText("");
+    ListBox1->clear();
+    Panel1->setVisible(true);
+    Panel1->bringToFront();
+    HTMLButton1->setEnabled(false);
+    // A tick during this run's status handling could import a half-written file and close the
+    // editor under its own handler; the run's end switches the timer on again.
+    setTimer1(false);
+    if (host_.downloadExists())
+        host_.deleteDownload();
+    WebUpdate1.StartUpdateThread();
+}
+
+void EditorWindow::WebUpdate1Status(const std::string& statusstr, int statuscode)
+{
+    ListBox1->addItem(kStatusPrefix + statusstr);
+    for (const StatusResult& r : kStatusResults) {
+        if (r.code != statuscode)
+            continue;
+        Label1->setText(r.line);
+        if (r.enablesCancel)
+            HTMLButton1->setEnabled(true);
+    }
+    handleWaitingMessages();
+}
+
+void EditorWindow::WebUpdate1FileProgress()
+{
+    Label1->setFontColour(kBlack);
+    Label1->setText(kWaiting);
+}
+
+void EditorWindow::WebUpdate1ThreadUpdateDone()
+{
+    setTimer1(true);
+}
+
+void EditorWindow::HTMLButton1Click()
+{
+    Panel1->setVisible(false);
+}
+
+void EditorWindow::Timer1Timer()
+{
+    if (!host_.downloadExists())
+        return;
+    // Stopped before anything can fail or show a dialog: an unreadable file is reported once, and
+    // no tick re-enters the import while the save's stop dialog is open.
+    setTimer1(false);
+    host_.setBaseKind(1);
+    tk::GridModel& table = Grid->model();
+    table.clear();
+    Grid->refresh();
+    const DownloadedBase base = host_.readDownload();
+    fillTable(table, base.words, base.hints);
+    Grid->refresh();
+    host_.takeTable(column(table, kWordCol), column(table, kHintCol));
+    host_.writeBase(1);
+    saveClick();
+    host_.updatedBaseTaken();
 }
 
 } // namespace slovo

@@ -2,6 +2,7 @@
 #include "game/win32/main_window.h"
 
 #include "game/win32/control_ids.h"
+#include "game/core/grid_file.h"
 #include "toolkit/picture.h"
 #include "common/win32/text.h"
 
@@ -461,6 +462,30 @@ void MainWindow::RzToolbarButton1Click()
 bool MainWindow::updatedBaseExists()
 {
     return fs_.fileExists(paths_.words);
+}
+
+bool MainWindow::downloadExists()
+{
+    return fs_.fileExists(paths_.download);
+}
+
+void MainWindow::deleteDownload()
+{
+    DeleteFileW(tk::wide(paths_.download).c_str());
+}
+
+DownloadedBase MainWindow::readDownload()
+{
+    GridFile grid = parseGridFile(fs_.readFile(paths_.download), paths_.download);
+    return DownloadedBase{std::move(grid.words), std::move(grid.hints)};
+}
+
+void MainWindow::updatedBaseTaken()
+{
+    baseButton().setEnabled(true);
+    base_.BaseKind = 1;
+    updateb_->setEnabled(false);
+    standart_->setEnabled(true);
 }
 
 void MainWindow::takeTable(std::vector<std::string> words, std::vector<std::string> hints)

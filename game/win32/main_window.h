@@ -130,6 +130,10 @@ private:
     void takeTable(std::vector<std::string> words, std::vector<std::string> hints) override;
     void writeBase(int kind) override;
     void loadBase(int kind) override;
+    bool downloadExists() override;
+    void deleteDownload() override;
+    DownloadedBase readDownload() override;
+    void updatedBaseTaken() override;
     void formActivate() override;
     void formCreate() override { FormCreate(); }
     void hideEditor() override { FormPanel->setVisible(false); }

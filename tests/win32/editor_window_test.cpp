@@ -153,7 +153,10 @@ TEST_F(EditorTest, OpeningPlacesTheControlsAndFillsTheTable)
     };
     for (const Case& c : {Case{editor().edit1().handle(), {44, 8, 101, 21}}, Case{editor().edit2().handle(), {148, 8, 345, 21}},
                           Case{editor().grid().handle(), {0, 36, 517, 241}}, Case{editor().button1().handle(), {436, 240, 75, 25}},
-                          Case{editor().panel1().handle(), {0, 0, 517, 274}}}) {
+                          Case{editor().panel1().handle(), {0, 0, 517, 277}},
+                          Case{editor().listBox1().handle(), {92, 28, 401, 149}},
+                          Case{editor().label1().handle(), {92, 192, 397, 29}},
+                          Case{editor().htmlButton1().handle(), {216, 236, 75, 25}}}) {
         const tk::Bounds b = boundsIn(c.control, form);
         EXPECT_TRUE(b.x == c.expected.x && b.y == c.expected.y && b.width == c.expected.width && b.height == c.expected.height)
             << e2e::windowText(c.control) << ": " << b.x << "," << b.y << " " << b.width << "x" << b.height;

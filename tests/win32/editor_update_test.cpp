@@ -1,0 +1,250 @@
+// The editor's update from the Internet in process inside a real main window, against the loopback
+// HTTP server with the server's own control file and base: the panel, its status list and result
+// line, the import on the timer into the real files under C:\Windows\data, and the failures.
+#include "game/win32/main_window.h"
+
+#include "game/core/grid_file.h"
+#include "editor/core/editor_table.h"
+#include "tests/e2e/driver.h"
+#include "tests/win32/game_process.h"
+#include "common/win32/text.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace slovo {
+namespace {
+
+using wintest::AppEnvironment;
+using wintest::addAppEnvironment;
+using wintest::pump;
+
+const BasePaths kPaths = BasePaths::fixedWindows();
+
+AppEnvironment* const g_env = addAppEnvironment();
+
+std::string env(const char* name)
+{
+    wchar_t buf[1024];
+    const DWORD n = GetEnvironmentVariableW(tk::wide(name).c_str(), buf, 1024);
+    return n > 0 && n < 1024 ? tk::narrow(buf) : std::string();
+}
+
+std::string readFile(const std::string& path)
+{
+    Win32FileSystem fs;
+    return fs.fileExists(path) ? fs.readFile(path) : std::string("<missing>");
+}
+
+// A file of the source tree's server folder.
+std::string serverFile(const std::string& name)
+{
+    std::string path = std::string(SLOVO_SERVER_DIR) + "/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return readFile(path);
+}
+
+std::string joined(const tk::HtmlListBox& list)
+{
+    std::string out;
+    for (int i = 0; i < list.count(); ++i)
+        out += list.item(i) + "\n";
+    return out;
+}
+
+// Answers every error box of the application that shows, recording its text.
+class ErrorBoxAnswerer {
+public:
+    ErrorBoxAnswerer()
+        : worker_([this] {
+              while (!stop_) {
+                  const HWND box = FindWindowW(L"#32770", tk::wide(kApplicationTitle).c_str());
+                  if (box && IsWindowVisible(box)) {
+                      const HWND label = GetDlgItem(box, 0xFFFF);
+                      texts_.push_back(label ? e2e::windowText(label) : std::string());
+                      PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                      Sleep(200);
+                  }
+                  Sleep(20);
+              }
+          })
+    {
+    }
+    ~ErrorBoxAnswerer()
+    {
+        stop_ = true;
+        worker_.join();
+    }
+    std::vector<std::string> texts() const { return texts_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::vector<std::string> texts_;
+    std::thread worker_;
+};
+
+class EditorUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root_ = env("SLOVO_HTTP_ROOT");
+        ASSERT_FALSE(root_.empty()) << "run through run_with_server.sh";
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+        CreateDirectoryW(tk::wide(root_ + "\\update").c_str(), nullptr);
+        resetData();
+        window = std::make_unique<MainWindow>(*g_env->app);
+        window->show();
+        pump();
+        window->RzToolbarButton1Click();
+        pump();
+        ASSERT_TRUE(window->editor());
+    }
+    void TearDown() override
+    {
+        if (window)
+            DestroyWindow(window->handle());
+        window.reset();
+        pump();
+        resetData();
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+    }
+    static void resetData()
+    {
+        for (const auto* p : {&kPaths.words, &kPaths.hints, &kPaths.download})
+            DeleteFileW(tk::wide(*p).c_str());
+    }
+    std::string base() const { return "http://127.0.0.1:" + env("SLOVO_HTTP_PORT"); }
+    void serve(const std::string& name, const std::string& bytes)
+    {
+        Win32FileSystem fs;
+        fs.writeFile(root_ + "\\update\\" + name, bytes);
+    }
+    // The server's control file, its base file's address moved to the loopback server.
+    void serveServerContent(const std::string& baseBytes)
+    {
+        std::string control = serverFile("update/slovolovka.INF");
+        const std::string design = "http://127.0.0.1:8080";
+        const size_t at = control.find(design);
+        ASSERT_NE(at, std::string::npos) << control;
+        control.replace(at, design.size(), base());
+        serve("slovolovka.INF", control);
+        serve("slovolovka.txt", baseBytes);
+    }
+    // Starts the run at that control file and handles messages until the run has ended.
+    void run(const std::string& controlUrl)
+    {
+        EditorWindow& e = *window->editor();
+        e.webUpdate1().URL = controlUrl;
+        e.updateClick();
+        EXPECT_TRUE(e.panel1().visible());
+        EXPECT_FALSE(e.htmlButton1().enabled());
+        ASSERT_TRUE(e2e::waitFor([&] { pump(); return e.timer1Enabled(); }, std::chrono::seconds(30)))
+            << joined(e.listBox1());
+    }
+    std::string root_;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(EditorUpdateTest, ASuccessfulRunImportsTheServersBaseOnTheTimer)
+{
+    const std::string bytes = serverFile("update/slovolovka.txt");
+    const GridFile expected = parseGridFile(bytes, "slovolovka.txt");
+    ASSERT_GT(expected.words.size(), 10u);
+    serveServerContent(bytes);
+    run(base() + "/update/slovolovka.INF");
+    EditorWindow& e = *window->editor();
+    const std::string url = base() + "/update/slovolovka.txt";
+    const std::string listed = joined(e.listBox1());
+    const char* const prefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
+    const std::vector<std::string> inOrder = {
+        "Checking for Internet connection", "Download : " + base() + "/update/slovolovka.INF",
+        "Update control file found", "New version found", "Found file update instruction",
+        "Download update : " + url, "Download : " + url, "Finished processing update control file",
+        "Closed Internet connection"};
+    size_t from = 0;
+    for (const auto& status : inOrder) {
+        const size_t at = listed.find(prefix + status, from);
+        ASSERT_NE(at, std::string::npos) << status << " missing after " << from << " in\n" << listed;
+        from = at;
+    }
+    EXPECT_EQ(e.label1().text(),
+              "<IMG src=\"icon_love.gif\" align=\"top\">    Подождите, идет процесс обновления базы!...");
+    EXPECT_EQ(e.label1().fontColour(), 0x000000u);
+    EXPECT_FALSE(e.htmlButton1().enabled());
+    pump();
+    e2e::screenshot(window->handle(), e2e::artifactPath("editor-update.bmp"));
+
+    ASSERT_TRUE(e2e::waitFor([&] { pump(); return window->editor() == nullptr; }, std::chrono::seconds(10)))
+        << "the import did not close the editor";
+    EXPECT_EQ(readFile(kPaths.words), formatLines(expected.words));
+    EXPECT_EQ(readFile(kPaths.hints), formatLines(expected.hints));
+    EXPECT_EQ(window->base().BaseKind, 1);
+    EXPECT_EQ(window->base().List4, expected.words);
+    EXPECT_EQ(window->base().List3, expected.hints);
+    EXPECT_TRUE(window->baseButton().enabled());
+    EXPECT_FALSE(window->updateb().enabled());
+    EXPECT_TRUE(window->standart().enabled());
+    // The downloaded file stays; the next run deletes it first.
+    EXPECT_EQ(readFile(kPaths.download), bytes);
+}
+
+TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
+{
+    struct Case {
+        const char* path;
+        const char* lastStatus;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"/status/404/update/slovolovka.INF", "Update control file not found",
+         "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!...."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::vector<std::string> words = window->base().List4;
+        run(base() + c.path);
+        EditorWindow& e = *window->editor();
+        const std::string listed = joined(e.listBox1());
+        EXPECT_NE(listed.find(c.lastStatus), std::string::npos) << listed;
+        EXPECT_EQ(e.label1().text(), c.line);
+        EXPECT_EQ(e.label1().fontColour(), 0x0000FFu);
+        EXPECT_TRUE(e.htmlButton1().enabled());
+        pump();
+        e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-failed.bmp"));
+        e.htmlButton1().click();
+        pump();
+        EXPECT_FALSE(e.panel1().visible());
+        EXPECT_TRUE(e.timer1Enabled()) << "the timer keeps looking after a failed run";
+        EXPECT_EQ(readFile(kPaths.words), "<missing>");
+        EXPECT_EQ(window->base().BaseKind, 0);
+        EXPECT_EQ(window->base().List4, words);
+    }
+}
+
+TEST_F(EditorUpdateTest, AnUnreadableDownloadIsReportedOnceAndTheTimerStops)
+{
+    serveServerContent("no grid\r\n");
+    run(base() + "/update/slovolovka.INF");
+    EditorWindow& e = *window->editor();
+    ErrorBoxAnswerer answerer;
+    // Two ticks' worth: the first meets the file, a second would report it again.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(9000);
+    while (std::chrono::steady_clock::now() < until)
+        pump();
+    const std::vector<std::string> boxes = answerer.texts();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "File contains no data or corrupt file " + kPaths.download + ".");
+    ASSERT_TRUE(window->editor());
+    EXPECT_FALSE(e.timer1Enabled());
+    EXPECT_EQ(window->base().BaseKind, 1) << "set before the reader met the file";
+    EXPECT_EQ(readFile(kPaths.words), "<missing>");
+}
+
+} // namespace
+} // namespace slovo
