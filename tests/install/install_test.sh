@@ -96,8 +96,15 @@ sleep 1
 "${run_as[@]}" env WINEPREFIX="$user_prefix" wineserver -w
 cp "$user_artifacts"/* "$artifacts/" 2>/dev/null
 [ -d "$uc/windows/data" ] || fail "the standard user's prefix has no data folder"
+# The user's own profile keeps Wine's temporary files and WinINet's per-user cache (the editor's
+# update client loads WinINet), as a standard user's profile does on Windows.
 written=$(find "$uc" -newer "$work/marker" ! -path "$uc/windows/data" ! -path "$uc/windows/data/*" \
-  ! -path "$uc/users/slovoplayer/AppData/Local/Temp*" -print)
+  ! -path "$uc/users/slovoplayer/AppData/Local/Temp*" \
+  ! -path "$uc/users/slovoplayer/AppData/Local" ! -path "$uc/users/slovoplayer/AppData/Local/Microsoft" \
+  ! -path "$uc/users/slovoplayer/AppData/Local/Microsoft/Windows" \
+  ! -path "$uc/users/slovoplayer/AppData/Local/Microsoft/Windows/INetCache*" \
+  ! -path "$uc/users/slovoplayer/AppData/Local/Microsoft/Windows/INetCookies*" \
+  ! -path "$uc/users/slovoplayer/AppData/Local/Microsoft/Windows/History*" -print)
 [ -z "$written" ] && echo "ok: nothing written outside the data folder" || fail "written outside the data folder: $written"
 [ -n "$(find "$uc/windows/data" -newer "$work/marker" -name Slovolovka.bin)" ] \
   && echo "ok: the standard user's settings saved" || fail "the standard user's settings were not saved"
