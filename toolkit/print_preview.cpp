@@ -33,23 +33,10 @@ int emTenths(PrintFont font)
 
 HFONT createPrintFont(PrintFont font, int pixelHeight)
 {
-    const PrintFontSpec spec = printFontSpec(font);
-    return CreateFontW(-std::max(1, pixelHeight), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    const PrintFontSpec face = printFontSpec(font);
+    return CreateFontW(-std::max(1, pixelHeight), 0, 0, 0, face.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, spec.face);
-}
-
-std::wstring defaultPrinter()
-{
-    DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
-    if (size == 0)
-        return {};
-    std::wstring name(size, L'\0');
-    if (!GetDefaultPrinterW(name.data(), &size))
-        return {};
-    name.resize(wcslen(name.c_str()));
-    return name;
+                       DEFAULT_PITCH | FF_SWISS, face.face);
 }
 
 // A device context of the named printer in portrait; an information context when only asked.
@@ -345,6 +332,19 @@ void showPrintPreview(HWND owner, const Cells& cells, PreviewMemory& memory)
 {
     PreviewWindow window(cells, memory);
     window.run(owner);
+}
+
+std::wstring defaultPrinter()
+{
+    DWORD size = 0;
+    GetDefaultPrinterW(nullptr, &size);
+    if (size == 0)
+        return {};
+    std::wstring name(size, L'\0');
+    if (!GetDefaultPrinterW(name.data(), &size))
+        return {};
+    name.resize(wcslen(name.c_str()));
+    return name;
 }
 
 } // namespace tk

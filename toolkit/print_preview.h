@@ -41,4 +41,7 @@ private:
     int widths_[3][256]{};
 };
 
+// The default printer's name; empty when there is none.
+std::wstring defaultPrinter();
+
 } // namespace tk

@@ -23,23 +23,10 @@ std::string env(const char* name)
     return value ? value : "";
 }
 
-std::wstring currentDefaultPrinter()
-{
-    DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
-    if (size == 0)
-        return {};
-    std::wstring name(size, L'\0');
-    if (!GetDefaultPrinterW(name.data(), &size))
-        return {};
-    name.resize(wcslen(name.c_str()));
-    return name;
-}
-
 // The prefix's default printer for the test's length, put back as it was afterwards.
 class DefaultPrinter {
 public:
-    explicit DefaultPrinter(const std::wstring& name) : old_(currentDefaultPrinter())
+    explicit DefaultPrinter(const std::wstring& name) : old_(tk::defaultPrinter())
     {
         set_ = SetDefaultPrinterW(name.c_str()) != FALSE;
     }
@@ -79,7 +66,7 @@ TEST(CupsPrint, TableOfSeveralPagesGoesToTheDefaultPrinter)
     const std::wstring name(printer.begin(), printer.end());
     const DefaultPrinter guard(name);
     ASSERT_TRUE(guard.set()) << "Wine does not know printer " << printer << ", error " << GetLastError();
-    ASSERT_EQ(currentDefaultPrinter(), name);
+    ASSERT_EQ(tk::defaultPrinter(), name);
 
     const Cells cells = table(120);
     const GdiPrintMeasurer measurer;
