@@ -73,6 +73,16 @@ protected:
     bool starfieldShown(const GameProcess& game) { return game.visible(ids::kStarfieldPanel); }
 
     // Moves the real mouse until the starfield hides (a move to the remembered point is absorbed).
+    // The moves go to the game's own window: Wine does not run a 32-bit hook library for the
+    // 64-bit processes under the cursor (Windows marshals the call to the installing thread),
+    // so the x86 game would only see moves over other windows there (a known Wine difference).
+    static void cursorOverTheGame(const GameProcess& game)
+    {
+        RECT r;
+        GetWindowRect(game.mainWindow(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+
     bool wakeWithTheMouse(const GameProcess& game)
     {
         for (int i = 1; i <= 5; ++i) {
@@ -88,7 +98,7 @@ TEST_F(IdleE2E, StarfieldShowsMovesAndAMouseMoveHidesIt)
 {
     GameProcess game;
     ASSERT_TRUE(game.launch(gameExe()));
-    SetCursorPos(300, 300);
+    cursorOverTheGame(game);
     ASSERT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield";
     Sleep(600);
     const std::string first = e2e::artifactPath("starfield-1.bmp"), second = e2e::artifactPath("starfield-2.bmp");
@@ -113,6 +123,7 @@ TEST_F(IdleE2E, StarfieldCoversTheEditorAndTheEditorStays)
     ASSERT_TRUE(game.launch(gameExe()));
     game.click(ids::kToolButton + 4); // Редактор
     ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorHost); }));
+    cursorOverTheGame(game);
     ASSERT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield over the editor";
     Sleep(400);
     e2e::screenshot(game.mainWindow(), e2e::artifactPath("starfield-over-editor.bmp"));
