@@ -6,6 +6,7 @@
 # takes the server off the network while the file SLOVO_OFFLINE_FLAG exists (both Windows paths).
 set -euo pipefail
 host=$1 server_dir=$2 wine=$3; shift 3
+while [ "${host%/}" != "$host" ]; do host=${host%/}; done
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 case "$host" in
   http://127.0.0.1:*|http://localhost:*) ;;
