@@ -54,8 +54,12 @@ wine_session_start() {
   wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   # The program asks for MS Sans Serif in the Russian character set: register the Russian
   # bitmap face as a Russian system does, or Wine substitutes a wider outline font.
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'MS Sans Serif' /d sserifer.fon /f \
-    </dev/null >/dev/null 2>&1 || true
+  # Both registry views: the 64-bit and the 32-bit game each read their own.
+  local view
+  for view in /reg:64 /reg:32; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' /v 'MS Sans Serif' /d sserifer.fon /f $view \
+      </dev/null >/dev/null 2>&1 || true
+  done
   # Xvfb has no window manager: unmanaged windows spare Wine its 2 s wait for one on every
   # hide. They cost more to create, so measurements run managed (SLOVO_WINE_UNMANAGED=0).
   if [ "${SLOVO_WINE_UNMANAGED:-1}" = 1 ]; then

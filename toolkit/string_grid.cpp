@@ -113,6 +113,8 @@ void StringGrid::setEditableColumn(int col, int maxLength)
 
 void StringGrid::refresh()
 {
+    // The model may have taken another column count: new columns get the default width.
+    widths_.resize(static_cast<size_t>(model_.colCount()), 64);
     if (editorShown())
         hideEditor();
     updateScrollBar();

@@ -24,10 +24,13 @@ public:
 
     GridModel& model() { return model_; }
     const GridModel& model() const { return model_; }
-    // After the model was changed from outside: scroll range, editor and picture follow.
+    // After the model was changed from outside: column widths, scroll range, editor and picture
+    // follow.
     void refresh();
 
+    // One width per column of the model; missing ones get the default.
     void setColWidths(std::vector<int> widths);
+    const std::vector<int>& colWidths() const { return widths_; }
     void setRowHeight(int height);
     void setFixedColour(COLORREF colour) { fixedColour_ = colour; invalidate(); }
     void setFont(const std::wstring& face, int pixelHeight);

@@ -3,13 +3,25 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace slovo {
 
-// The word and hint columns of the downloaded base file.
+// A cell of the downloaded base file other than a word or a hint.
+struct DownloadedCell {
+    int column = 0, row = 0;
+    std::string text;
+};
+
+// The downloaded base file as its reader gives it: the table's counts (header row and number
+// column included), the column widths it names, the word and hint columns of the data rows, and
+// its other cells, each in file order.
 struct DownloadedBase {
+    int columns = 0, rows = 0;
+    std::vector<std::pair<int, int>> widths; // column, width in pixels
     std::vector<std::string> words, hints;
+    std::vector<DownloadedCell> cells;
 };
 
 class EditorHost {

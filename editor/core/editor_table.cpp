@@ -26,6 +26,26 @@ void fillTable(tk::GridModel& table, const std::vector<std::string>& words, cons
     }
 }
 
+void loadDownloadedTable(tk::GridModel& table, const DownloadedBase& base)
+{
+    table = tk::GridModel(base.columns, base.rows);
+    for (size_t i = 0; i < base.words.size(); ++i)
+        table.setCell(kWordCol, static_cast<int>(i) + 1, base.words[i]);
+    for (size_t i = 0; i < base.hints.size(); ++i)
+        table.setCell(kHintCol, static_cast<int>(i) + 1, base.hints[i]);
+    for (const DownloadedCell& c : base.cells)
+        table.setCell(c.column, c.row, c.text);
+}
+
+std::vector<int> downloadedColumnWidths(std::vector<int> widths, int columns, const DownloadedBase& base)
+{
+    widths.resize(static_cast<size_t>(std::max(columns, 0)), kNewColumnWidth);
+    for (const auto& [col, width] : base.widths)
+        if (col >= 0 && col < columns)
+            widths[static_cast<size_t>(col)] = std::clamp(width, 0, kMaxColumnWidth);
+    return widths;
+}
+
 bool putBack(tk::GridModel& table, const std::string& word, const std::string& hint)
 {
     if (word.empty() || hint.empty())

@@ -2,6 +2,7 @@
 // back, the save's check for empty words, and the fixed-width text export.
 #pragma once
 
+#include "editor/core/editor_host.h"
 #include "toolkit/core/grid_model.h"
 
 #include <string>
@@ -23,6 +24,20 @@ tk::GridModel makeEditorTable();
 
 // count + 1 rows, renumbered, row i + 1 holding words[i] and hints[i] (a missing hint stays empty).
 void fillTable(tk::GridModel& table, const std::vector<std::string>& words, const std::vector<std::string>& hints);
+
+// The table becomes the downloaded file's: its column and row counts, its cells, every other cell
+// empty (the table keeps at least its header row, number column and one more column).
+void loadDownloadedTable(tk::GridModel& table, const DownloadedBase& base);
+
+// Width of a column that the table did not have before, and the bounds of a width from a file
+// (so the columns of the widest table still add up within an int).
+inline constexpr int kNewColumnWidth = 64;
+inline constexpr int kMaxColumnWidth = 32767;
+
+// The column widths after an import: one per column of the table, the widths it had, new columns
+// kNewColumnWidth, then every width the file names for a column of the table, in file order,
+// held within 0 .. kMaxColumnWidth.
+std::vector<int> downloadedColumnWidths(std::vector<int> widths, int columns, const DownloadedBase& base);
 
 // The pair goes into the current row unless either field is empty (spaces count as filled).
 bool putBack(tk::GridModel& table, const std::string& word, const std::string& hint);

@@ -509,12 +509,15 @@ void EditorWindow::Timer1Timer()
     table.clear();
     Grid->refresh();
     const DownloadedBase base = host_.readDownload();
-    fillTable(table, base.words, base.hints);
-    Grid->refresh();
+    loadDownloadedTable(table, base);
+    Grid->setColWidths(downloadedColumnWidths(Grid->colWidths(), table.colCount(), base));
     host_.takeTable(column(table, kWordCol), column(table, kHintCol));
     host_.writeBase(1);
     saveClick();
     host_.updatedBaseTaken();
+    // A save that refused an empty word leaves the editor open under the panel, whose cancel
+    // button a successful run never enabled: without it the table could not be reached.
+    HTMLButton1->setEnabled(true);
 }
 
 } // namespace slovo

@@ -1,4 +1,4 @@
-// Grid cell file reader: header counts, column widths, and the cells of columns 1 and 2.
+// Grid cell file reader: header counts, column widths, the words and hints, and the other cells.
 #include "game/core/grid_file.h"
 
 #include "common/error.h"
@@ -83,7 +83,7 @@ GridFile parseGridFile(std::string_view bytes, const std::string& path)
             const auto columns = parseInt(line.substr(0, comma));
             const auto rows = parseInt(line.substr(comma + 1));
             if (!columns || !rows || *columns <= 0 || *rows <= 0 || *columns > kMaxGridColumns
-                || *rows > kMaxGridRows)
+                || *rows > kMaxGridRows || int64_t{*columns} * *rows > kMaxGridCells)
                 throw corrupt();
             grid.columns = *columns;
             grid.rows = *rows;
@@ -110,12 +110,15 @@ GridFile parseGridFile(std::string_view bytes, const std::string& path)
             return;
         const auto column = parseInt(line.substr(0, first));
         const auto row = parseInt(line.substr(first + 1, second - first - 1));
-        if (!column || !row || *row < 1 || *row >= grid.rows || *column >= grid.columns)
+        if (!column || !row || *column < 0 || *row < 0 || *row >= grid.rows || *column >= grid.columns)
             return;
-        if (*column == 1)
-            grid.words[*row - 1] = gridCellText(line.substr(second + 1));
-        else if (*column == 2)
-            grid.hints[*row - 1] = gridCellText(line.substr(second + 1));
+        std::string text = gridCellText(line.substr(second + 1));
+        if (*row >= 1 && *column == 1)
+            grid.words[*row - 1] = std::move(text);
+        else if (*row >= 1 && *column == 2)
+            grid.hints[*row - 1] = std::move(text);
+        else
+            grid.cells.push_back({*column, *row, std::move(text)});
     });
     if (header)
         throw corrupt();

@@ -477,7 +477,16 @@ void MainWindow::deleteDownload()
 DownloadedBase MainWindow::readDownload()
 {
     GridFile grid = parseGridFile(fs_.readFile(paths_.download), paths_.download);
-    return DownloadedBase{std::move(grid.words), std::move(grid.hints)};
+    DownloadedBase base;
+    base.columns = grid.columns;
+    base.rows = grid.rows;
+    base.widths.assign(grid.widths.begin(), grid.widths.end());
+    base.words = std::move(grid.words);
+    base.hints = std::move(grid.hints);
+    base.cells.reserve(grid.cells.size());
+    for (GridCell& c : grid.cells)
+        base.cells.push_back({c.column, c.row, std::move(c.text)});
+    return base;
 }
 
 void MainWindow::updatedBaseTaken()

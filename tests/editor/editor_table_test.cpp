@@ -53,6 +53,74 @@ TEST(EditorTable, OpeningFillsNumbersWordsHintsAndKeepsTheHeader)
     EXPECT_EQ(empty.rowCount(), 1) << "empty lists: the header row only";
 }
 
+TEST(EditorTable, ADownloadedTableTakesTheFilesShapeAndCells)
+{
+    struct Case {
+        const char* name;
+        DownloadedBase base;
+        int cols, rows;
+        std::vector<std::pair<std::pair<int, int>, std::string>> cells; // (col, row) -> text
+    };
+    const Case cases[] = {
+        {"the file's own numbers and header, no captions added",
+         {3, 3, {}, {"ОЛЕНЬ", "ПУРГА"}, {"ЗВЕРЬ", "БУРЯ"}, {{0, 1, "7"}, {2, 0, "Подсказка"}}},
+         3, 3,
+         {{{0, 1}, "7"}, {{0, 2}, ""}, {{1, 0}, ""}, {{2, 0}, "Подсказка"}, {{1, 2}, "ПУРГА"}, {{2, 1}, "ЗВЕРЬ"}}},
+        {"five columns",
+         {5, 2, {}, {"ЛИНЬ"}, {"РЫБА"}, {{4, 1, "ПЯТАЯ"}, {3, 0, "ЧЕТВЁРТАЯ"}}},
+         5, 2,
+         {{{4, 1}, "ПЯТАЯ"}, {{3, 0}, "ЧЕТВЁРТАЯ"}, {{3, 1}, ""}, {{1, 1}, "ЛИНЬ"}}},
+        {"two columns: no hint column",
+         {2, 3, {}, {"А", "Б"}, {"", ""}, {}},
+         2, 3,
+         {{{1, 1}, "А"}, {{2, 1}, ""}}},
+        {"one column still keeps a word column, empty",
+         {1, 2, {}, {""}, {""}, {}},
+         2, 2,
+         {{{1, 1}, ""}}},
+        {"header row only",
+         {3, 1, {}, {}, {}, {{1, 0, " Слово"}}},
+         3, 1,
+         {{{1, 0}, " Слово"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tk::GridModel t = tableOf(4);
+        loadDownloadedTable(t, c.base);
+        EXPECT_EQ(t.colCount(), c.cols);
+        EXPECT_EQ(t.rowCount(), c.rows);
+        for (const auto& [at, text] : c.cells)
+            EXPECT_EQ(t.cell(at.first, at.second), text) << at.first << "," << at.second;
+        EXPECT_EQ(column(t, kWordCol), c.base.words);
+    }
+}
+
+TEST(EditorTable, ADownloadedTableKeepsItsWidthsAndTakesTheFilesOwn)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> before;
+        int columns;
+        std::vector<std::pair<int, int>> named;
+        std::vector<int> after;
+    };
+    const Case cases[] = {
+        {"the file's widths", {45, 101, 349}, 3, {{0, 30}, {2, 200}}, {30, 101, 200}},
+        {"none named", {45, 101, 349}, 3, {}, {45, 101, 349}},
+        {"a later line wins", {45, 101, 349}, 3, {{1, 80}, {1, 90}}, {45, 90, 349}},
+        {"new columns get the default", {45, 101, 349}, 5, {{4, 10}}, {45, 101, 349, kNewColumnWidth, 10}},
+        {"fewer columns", {45, 101, 349}, 2, {{2, 10}}, {45, 101}},
+        {"widths held in bounds", {45, 101, 349}, 3, {{0, -5}, {1, 2000000000}}, {0, kMaxColumnWidth, 349}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadedBase base;
+        base.columns = c.columns;
+        base.widths = c.named;
+        EXPECT_EQ(downloadedColumnWidths(c.before, c.columns, base), c.after);
+    }
+}
+
 TEST(EditorTable, AppendingDoesNotNumberUntilRenumbered)
 {
     tk::GridModel t = tableOf(2);

@@ -1,5 +1,5 @@
 // Fuzzes the grid cell file reader: counts within bounds, one word and hint per data row, widths
-// only for columns the header has, and the fixed error for a bad header.
+// and other cells only inside the table, and the fixed error for a bad header.
 #include "common/error.h"
 #include "game/core/grid_file.h"
 #include "tests/fuzz/fuzz_util.h"
@@ -16,6 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(g.words.size() == static_cast<size_t>(g.rows - 1) && g.hints.size() == g.words.size(), "row count");
         for (const auto& [column, width] : g.widths)
             FUZZ_CHECK(column >= 0 && column < g.columns, "width for column " + std::to_string(column));
+        FUZZ_CHECK(int64_t{g.columns} * g.rows <= slovo::kMaxGridCells, "cell count");
+        for (const auto& c : g.cells) {
+            FUZZ_CHECK(c.column >= 0 && c.column < g.columns && c.row >= 0 && c.row < g.rows,
+                       "cell " + std::to_string(c.column) + "," + std::to_string(c.row));
+            FUZZ_CHECK(c.row == 0 || (c.column != 1 && c.column != 2), "a word or hint among the other cells");
+            FUZZ_CHECK(c.text.find_first_of("\r\n\x08") == std::string::npos, "a cell holds a line break");
+        }
         for (const auto& list : {g.words, g.hints})
             for (const auto& cell : list)
                 FUZZ_CHECK(cell.find_first_of("\r\n\x08") == std::string::npos, "a cell holds a line break");

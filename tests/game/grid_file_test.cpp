@@ -47,6 +47,28 @@ TEST(GridFile, ReadsRowsInOrderAndIgnoresCellsOutsideTheTable)
     EXPECT_EQ(g.words, (StringList{"СОБОЛЬ", "ОЛЕНЬ", "ПУРГА"}));
     EXPECT_EQ(g.hints, (StringList{"МЕХ, ЦЕННЫЙ", "ЖИВОТНОЕ", "БУРЯ"}));
     EXPECT_EQ(g.widths, (std::vector<std::pair<int32_t, int32_t>>{{0, 64}, {1, 120}}));
+    std::string other;
+    for (const GridCell& c : g.cells)
+        other += std::to_string(c.column) + "," + std::to_string(c.row) + "=" + c.text + ";";
+    EXPECT_EQ(other, "0,0=No.;1,0=Word;0,3=3;") << "the header row and number column, in file order";
+}
+
+TEST(GridFile, OtherCellsKeepEveryColumnOfTheTable)
+{
+    const GridFile g = parseGridFile("5,3\r\n"
+                                     "4,2,ПЯТАЯ\r\n"
+                                     "3,0,Четвёртая\r\n"
+                                     "4,0,x\x08y\r\n"
+                                     "2,0, Подсказка\r\n"
+                                     "1,1,СЛОВО\r\n"
+                                     "4,2,СНОВА\r\n"
+                                     "5,2,outside\r\n",
+                                     kPath);
+    std::string other;
+    for (const GridCell& c : g.cells)
+        other += std::to_string(c.column) + "," + std::to_string(c.row) + "=" + c.text + ";";
+    EXPECT_EQ(other, "4,2=ПЯТАЯ;3,0=Четвёртая;4,0=x;2,0= Подсказка;4,2=СНОВА;");
+    EXPECT_EQ(g.words, (StringList{"СЛОВО", ""}));
 }
 
 TEST(GridFile, RowsWithoutCellsGiveEmptyEntries)
@@ -90,7 +112,9 @@ TEST(GridFile, CorruptHeadersAreReported)
 {
     const std::string expected = "File contains no data or corrupt file " + kPath;
     const char* headers[] = {"", "\r\n", "3", "3,", ",4", "0,4", "3,0", "-3,4", "3,-4", "a,b",
-                             "2000000000,2000000000", "99999999999,2", "3,1048578", "65537,2", "3,4x"};
+                             "2000000000,2000000000", "99999999999,2", "3,1048578", "65537,2", "3,4x",
+                             // More cells than the import's table may hold.
+                             "5,1048577", "65536,65"};
     for (const char* h : headers)
         EXPECT_EQ(errorOf(std::string(h) + "\r\n1,1,А\r\n"), expected) << h;
     EXPECT_EQ(errorOf(std::string("\0" "3,4", 4)), expected);
@@ -101,6 +125,8 @@ TEST(GridFile, LargestAllowedTableStillReads)
     const GridFile g = parseGridFile("3,1048577\r\n1,1048576,ПОСЛЕДНЕЕ\r\n", kPath);
     ASSERT_EQ(g.words.size(), 1048576u);
     EXPECT_EQ(g.words.back(), "ПОСЛЕДНЕЕ");
+    EXPECT_EQ(parseGridFile("4,1048577\r\n", kPath).columns, 4) << "four columns of the most rows";
+    EXPECT_EQ(parseGridFile("65536,64\r\n", kPath).rows, 64) << "the most columns in few rows";
 }
 
 // Random and truncated files: the reader either returns a table within its header's size or
@@ -129,6 +155,12 @@ TEST(GridFile, RandomAndTruncatedInputs)
             ASSERT_LE(g.rows, kMaxGridRows);
             ASSERT_EQ(g.words.size(), static_cast<size_t>(g.rows - 1));
             ASSERT_EQ(g.hints.size(), g.words.size());
+            ASSERT_LE(int64_t{g.columns} * g.rows, kMaxGridCells);
+            for (const GridCell& c : g.cells) {
+                ASSERT_TRUE(c.column >= 0 && c.column < g.columns && c.row >= 0 && c.row < g.rows)
+                    << c.column << "," << c.row;
+                ASSERT_TRUE(c.row == 0 || (c.column != 1 && c.column != 2)) << c.column << "," << c.row;
+            }
         } catch (const Error& e) {
             ASSERT_EQ(std::string(e.what()), "File contains no data or corrupt file " + kPath);
         }

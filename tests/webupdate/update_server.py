@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
 """Loopback HTTP(S) server for the update tests: serves a folder; /status/NNN/... answers NNN.
 
-Usage: update_server.py ROOT PORT_FILE [CERT KEY]; with a certificate it speaks HTTPS."""
+Usage: update_server.py [--at ADDRESS:PORT] [--offline-flag FILE] ROOT PORT_FILE [CERT KEY]; with a
+certificate it speaks HTTPS. Without --at it takes a free port of 127.0.0.1. While the offline flag
+file exists the listening socket is closed (connections are refused); FILE.state then reads
+"down", otherwise "up"."""
 import http.server
 import os
 import ssl
 import sys
+import threading
+import time
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -22,19 +27,63 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def main():
-    root, port_file = sys.argv[1], sys.argv[2]
-    os.makedirs(root, exist_ok=True)
+def make_server(address, port, root, cert):
     handler = lambda *a, **k: Handler(*a, directory=root, **k)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    if len(sys.argv) > 4:
+    # Another test of the machine may hold a fixed port for a moment: wait for it, up to a minute.
+    for attempt in range(600 if port else 1):
+        try:
+            server = http.server.ThreadingHTTPServer((address, port), handler)
+            break
+        except OSError:
+            if attempt == 599 or not port:
+                raise
+            time.sleep(0.1)
+    if cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(sys.argv[3], sys.argv[4])
+        context.load_cert_chain(*cert)
         server.socket = context.wrap_socket(server.socket, server_side=True)
-    with open(port_file + ".tmp", "w") as f:
-        f.write(str(server.server_address[1]))
-    os.replace(port_file + ".tmp", port_file)
-    server.serve_forever()
+    return server
+
+
+def write_atomically(path, text):
+    with open(path + ".tmp", "w") as f:
+        f.write(text)
+    os.replace(path + ".tmp", path)
+
+
+def main():
+    args = sys.argv[1:]
+    address, port, flag = "127.0.0.1", 0, None
+    while args and args[0].startswith("--"):
+        if args[0] == "--at":
+            address, _, number = args[1].rpartition(":")
+            port = int(number)
+        elif args[0] == "--offline-flag":
+            flag = args[1]
+        else:
+            sys.exit("unknown option " + args[0])
+        args = args[2:]
+    root, port_file = args[0], args[1]
+    cert = (args[2], args[3]) if len(args) > 3 else None
+    os.makedirs(root, exist_ok=True)
+    server = make_server(address, port, root, cert)
+    port = server.server_address[1]
+    write_atomically(port_file, str(port))
+    if flag is None:
+        server.serve_forever()
+        return
+    while True:
+        thread = threading.Thread(target=server.serve_forever, daemon=True)
+        thread.start()
+        write_atomically(flag + ".state", "up")
+        while not os.path.exists(flag):
+            time.sleep(0.05)
+        server.shutdown()
+        server.server_close()
+        write_atomically(flag + ".state", "down")
+        while os.path.exists(flag):
+            time.sleep(0.05)
+        server = make_server(address, port, root, cert)
 
 
 if __name__ == "__main__":

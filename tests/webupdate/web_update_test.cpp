@@ -397,36 +397,67 @@ TEST_F(WebUpdateTest, HostileControlFileOverPlainHttp)
     EXPECT_TRUE(has("Finished processing update control file", 3)) << "the run goes on";
 }
 
-// The test certificate is trusted in this Wine prefix's own user store for the test's length only.
-class TrustedCertificate {
+// The run's test CA is trusted in this Wine prefix's machine Root store while this process runs,
+// from before its first HTTPS request: a process builds its certificate chain engine once and
+// keeps the Root store as it read it then. Each change is committed at once, since a
+// registry-backed store may keep it in memory until the store closes (Wine does) and the engine
+// reads the registry; an uncommitted CA is unknown there and WinINet refuses the server (12045).
+class TrustedTestCa : public ::testing::Environment {
 public:
-    TrustedCertificate()
+    void SetUp() override
     {
-        const std::string der = readFile(env("SLOVO_HTTPS_CERT"));
+        const std::string der = readFile(env("SLOVO_HTTPS_CA"));
         store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-        if (store_ != nullptr)
-            CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                             static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &cert_);
+        if (store_ != nullptr
+            && CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                                static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                &cert_))
+            committed_ = CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr) != FALSE;
     }
-    ~TrustedCertificate()
+    void TearDown() override
     {
-        if (cert_ != nullptr)
-            CertDeleteCertificateFromStore(cert_);
+        if (cert_ != nullptr && CertDeleteCertificateFromStore(cert_))
+            CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        cert_ = nullptr;
         if (store_ != nullptr)
             CertCloseStore(store_, 0);
+        store_ = nullptr;
     }
-    bool added() const { return cert_ != nullptr; }
+    bool trusted() const { return committed_; }
 
 private:
     HCERTSTORE store_ = nullptr;
     PCCERT_CONTEXT cert_ = nullptr;
+    bool committed_ = false;
 };
+
+TrustedTestCa* const g_testCa =
+    static_cast<TrustedTestCa*>(::testing::AddGlobalTestEnvironment(new TrustedTestCa));
+
+// Whether the certificate is in the machine Root store, as a fresh store reads it.
+bool inMachineRoot(const std::string& der)
+{
+    const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                           CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, L"ROOT");
+    if (store == nullptr)
+        return false;
+    const PCCERT_CONTEXT probe = CertCreateCertificateContext(
+        X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
+    const PCCERT_CONTEXT found =
+        probe ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, probe, nullptr) : nullptr;
+    if (found)
+        CertFreeCertificateContext(found);
+    if (probe)
+        CertFreeCertificateContext(probe);
+    CertCloseStore(store, 0);
+    return found != nullptr;
+}
 
 TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
 {
-    TrustedCertificate trust;
-    ASSERT_TRUE(trust.added());
-    // The certificate names "localhost": Wine checks host names, not addresses, against it.
+    ASSERT_TRUE(g_testCa->trusted());
+    ASSERT_TRUE(inMachineRoot(readFile(env("SLOVO_HTTPS_CA")))) << "a fresh store sees the committed CA";
+    // The certificate names both "localhost" and 127.0.0.1; Wine matches only the DNS name.
     const std::string secure = "https://localhost:" + env("SLOVO_HTTPS_PORT");
     const std::string before = dir_ + "before.txt";
     const std::string shown = dir_ + "shown.txt";
@@ -445,16 +476,6 @@ TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
     const auto has = [&](const std::string& text, int code) {
         return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
     };
-    // Known Wine difference: Wine's chain engine builds its roots from the host's certificates
-    // and does not take one added to the prefix's Root store, so the test server's certificate
-    // stays unknown there (the machine's own store is never touched). What Wine does show is that
-    // the certificate is checked: the control file is refused.
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr &&
-        has("File not found : " + secure + "/update/secure.INF", 2)) {
-        EXPECT_FALSE(has("Update control file found", 3));
-        EXPECT_FALSE(registryValue("LastURL").has_value());
-        GTEST_SKIP() << "Wine does not trust a certificate added to the prefix's Root store";
-    }
     EXPECT_TRUE(has("Update control file found", 3)) << show(statuses_);
     for (const auto& s : statuses_)
         EXPECT_NE(s.second, wu::statusRefused) << s.first;
@@ -467,6 +488,46 @@ TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
     EXPECT_TRUE(exists(shown)) << "showURL opened";
     DeleteFileW(tk::wide(elsewhere + "evil.txt").c_str());
     RemoveDirectoryW(tk::wide(elsewhere).c_str());
+}
+
+TEST_F(WebUpdateTest, HttpsByAddressMatchesTheCertificatesAddressEntry)
+{
+    ASSERT_TRUE(g_testCa->trusted());
+    const std::string url = "https://127.0.0.1:" + env("SLOVO_HTTPS_PORT") + "/update/byaddress.INF";
+    serve("byaddress.INF", "[update]\r\nunconditional=1\r\n");
+    statuses_.clear();
+    update_.URL = url;
+    update_.RunUpdate();
+    const auto has = [&](const std::string& text, int code) {
+        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
+    };
+    // Known Wine difference: Wine's SSL policy compares the host with the certificate's DNS names
+    // only, so the IP address entry never matches and WinINet reports 12038 (name invalid).
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr &&
+        has("File not found : " + url, 2)) {
+        EXPECT_FALSE(has("Update control file found", 3));
+        GTEST_SKIP() << "Wine does not match a certificate's IP address entry";
+    }
+    EXPECT_TRUE(has("Update control file found", 3)) << show(statuses_);
+}
+
+TEST_F(WebUpdateTest, HttpsServerWithAnUnknownCertificateIsRefused)
+{
+    const std::string marker = dir_ + "untrusted.txt";
+    const std::string untrusted = "https://localhost:" + env("SLOVO_HTTPS_UNTRUSTED_PORT") + "/update/untrusted.INF";
+    serve("untrusted.INF", "[update]\r\nunconditional=1\r\n[action]\r\nrunbefore=cmd /c echo x > " + marker + "\r\n");
+    statuses_.clear();
+    update_.URL = untrusted;
+    update_.RunUpdate();
+    const auto has = [&](const std::string& text, int code) {
+        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
+    };
+    EXPECT_TRUE(has("File not found : " + untrusted, 2)) << show(statuses_);
+    EXPECT_TRUE(has("Update control file not found", 2)) << show(statuses_);
+    EXPECT_FALSE(has("Update control file found", 3)) << show(statuses_);
+    Sleep(500);
+    EXPECT_FALSE(exists(marker)) << "nothing of the refused control file ran";
+    EXPECT_FALSE(registryValue("LastURL").has_value());
 }
 
 TEST_F(WebUpdateTest, FtpModeIsAPlainChannel)

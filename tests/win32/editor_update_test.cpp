@@ -1,6 +1,9 @@
 // The editor's update from the Internet in process inside a real main window, against the loopback
 // HTTP server with the server's own control file and base: the panel, its status list and result
-// line, the import on the timer into the real files under C:\Windows\data, and the failures.
+// line, the import on the timer into the real files under C:\Windows\data, an imported empty word,
+// and the failures (a missing control file, a server nobody answers for).
+#include <winsock2.h> // before <windows.h>, which the window headers bring
+
 #include "game/win32/main_window.h"
 
 #include "game/core/grid_file.h"
@@ -194,29 +197,56 @@ TEST_F(EditorUpdateTest, ASuccessfulRunImportsTheServersBaseOnTheTimer)
     EXPECT_EQ(readFile(kPaths.download), bytes);
 }
 
+// A loopback address nobody listens on: a port taken and released again.
+std::string deadAddress()
+{
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    int len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    closesocket(s);
+    return "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+}
+
 TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
 {
     struct Case {
-        const char* path;
-        const char* lastStatus;
-        const char* line;
+        std::string url;
+        std::vector<std::string> statuses; // in this order, possibly with others between
     };
+    const std::string missing = base() + "/status/404/update/slovolovka.INF";
+    const std::string dead = deadAddress() + "/update/slovolovka.INF";
     const Case cases[] = {
-        {"/status/404/update/slovolovka.INF", "Update control file not found",
-         "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!...."},
+        {missing, {"Download : " + missing, "Http status : 404", "Update control file not found",
+                   "Closed Internet connection"}},
+        {dead, {"Checking for Internet connection", "Found open Internet connection", "Download : " + dead,
+                "File not found : " + dead, "Update control file not found", "Closed Internet connection"}},
     };
+    const char* const prefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
+    int shot = 0;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(c.url);
         const std::vector<std::string> words = window->base().List4;
-        run(base() + c.path);
+        run(c.url);
         EditorWindow& e = *window->editor();
         const std::string listed = joined(e.listBox1());
-        EXPECT_NE(listed.find(c.lastStatus), std::string::npos) << listed;
-        EXPECT_EQ(e.label1().text(), c.line);
-        EXPECT_EQ(e.label1().fontColour(), 0x0000FFu);
+        size_t from = 0;
+        for (const auto& status : c.statuses) {
+            const size_t at = listed.find(prefix + status + "\n", from);
+            ASSERT_NE(at, std::string::npos) << status << " missing after " << from << " in\n" << listed;
+            from = at;
+        }
+        EXPECT_EQ(e.label1().text(),
+                  "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!....");
+        EXPECT_EQ(e.label1().fontColour(), 0x0000FFu) << "red: no block of any download arrived";
         EXPECT_TRUE(e.htmlButton1().enabled());
         pump();
-        e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-failed.bmp"));
+        e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-failed-" + std::to_string(++shot) + ".bmp"));
         e.htmlButton1().click();
         pump();
         EXPECT_FALSE(e.panel1().visible());
@@ -225,6 +255,63 @@ TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
         EXPECT_EQ(window->base().BaseKind, 0);
         EXPECT_EQ(window->base().List4, words);
     }
+}
+
+TEST_F(EditorUpdateTest, AnImportedEmptyWordStopsTheSaveAndKeepsTheFilesTable)
+{
+    // Four columns, the file's own header and numbers and widths, and row 2 without a word.
+    serveServerContent("4,4\r\n"
+                       "cw:0,30\r\ncw:1,120\r\ncw:3,77\r\ncw:9,5\r\n"
+                       "0,0,№\r\n1,0, СЛОВО\r\n2,0, ПОДСКАЗКА\r\n3,0,ЕЩЁ\r\n"
+                       "0,1,7\r\n1,1,ЛИНЬ\r\n2,1,РЫБА\r\n"
+                       "0,2,8\r\n2,2,БЕЗ СЛОВА\r\n"
+                       "0,3,9\r\n1,3,ПУРГА\r\n2,3,БУРЯ\r\n3,3,ЛИШНЕЕ\r\n");
+    const std::string standardWords = readFile(kPaths.stwords);
+    run(base() + "/update/slovolovka.INF");
+    EditorWindow& e = *window->editor();
+    EXPECT_FALSE(e.htmlButton1().enabled()) << "a successful run leaves the cancel button disabled";
+    std::string caption;
+    std::thread closer([&] {
+        HWND w = nullptr;
+        e2e::waitFor([&] {
+            w = FindWindowW(nullptr, tk::wide(kEmptyRowsCaption).c_str());
+            return w && IsWindowVisible(w);
+        }, std::chrono::seconds(15));
+        if (w) {
+            caption = e2e::windowText(w);
+            PostMessageW(w, WM_CLOSE, 0, 0);
+        }
+    });
+    // The tick imports, the save meets row 2 and shows its stop dialog; then the tick ends.
+    ASSERT_TRUE(e2e::waitFor([&] { pump(); return !e.timer1Enabled(); }, std::chrono::seconds(10)));
+    closer.join();
+    pump();
+    EXPECT_EQ(caption, kEmptyRowsCaption);
+    ASSERT_EQ(window->editor(), &e) << "the editor stays open";
+    EXPECT_EQ(readFile(kPaths.words), "ЛИНЬ\r\n\r\nПУРГА\r\n") << "as the import wrote it before the save";
+    EXPECT_EQ(readFile(kPaths.hints), "РЫБА\r\nБЕЗ СЛОВА\r\nБУРЯ\r\n");
+    EXPECT_EQ(readFile(kPaths.stwords), standardWords);
+    EXPECT_EQ(window->base().List4, (std::vector<std::string>{"ЛИНЬ", "", "ПУРГА"}));
+    EXPECT_EQ(window->base().BaseKind, 1);
+    EXPECT_TRUE(window->baseButton().enabled());
+    EXPECT_FALSE(window->updateb().enabled());
+    EXPECT_TRUE(window->standart().enabled());
+    // The table is the file's: its counts, its cells and the widths it names.
+    const tk::GridModel& t = e.grid().model();
+    EXPECT_EQ(t.colCount(), 4);
+    EXPECT_EQ(t.rowCount(), 4);
+    const std::vector<std::vector<std::string>> want = {{"№", " СЛОВО", " ПОДСКАЗКА", "ЕЩЁ"},
+                                                        {"7", "ЛИНЬ", "РЫБА", ""},
+                                                        {"8", "", "БЕЗ СЛОВА", ""},
+                                                        {"9", "ПУРГА", "БУРЯ", "ЛИШНЕЕ"}};
+    EXPECT_EQ(t.cells(), want);
+    EXPECT_EQ(e.grid().colWidths(), (std::vector<int>{30, 120, 349, 77}));
+    // The panel can be put away to mend the table.
+    ASSERT_TRUE(e.htmlButton1().enabled());
+    e.htmlButton1().click();
+    pump();
+    EXPECT_FALSE(e.panel1().visible());
+    e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-empty-word.bmp"));
 }
 
 TEST_F(EditorUpdateTest, AnUnreadableDownloadIsReportedOnceAndTheTimerStops)

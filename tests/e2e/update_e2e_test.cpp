@@ -1,0 +1,281 @@
+// The editor's update from the Internet on the real game, against the loopback server on the
+// address the game was built with: the import of the server's base, and the result lines of a
+// missing control file and of a server that is not there, with screenshots of the update panel.
+#include "tests/e2e/driver.h"
+
+#include "common/error.h"
+#include "common/win32/text.h"
+#include "common/win32/win32_file_system.h"
+#include "editor/win32/editor_ids.h"
+#include "game/core/grid_file.h"
+#include "game/core/word_base.h"
+#include "game/win32/control_ids.h"
+#include "webupdate/win32/program_update.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using namespace slovo;
+using e2e::GameProcess;
+
+const BasePaths kPaths = BasePaths::fixedWindows();
+const char* const kStatusPrefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
+const char* const kNoConnection = "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!....";
+const char* const kWaiting = "<IMG src=\"icon_love.gif\" align=\"top\">    Подождите, идет процесс обновления базы!...";
+
+std::string env(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::wstring gameExe()
+{
+    return e2e::windowsPath(env("SLOVO_GAME").empty() ? "Slovolovka.exe" : env("SLOVO_GAME"));
+}
+
+std::string fileBytes(const std::string& path)
+{
+    Win32FileSystem fs;
+    try {
+        return fs.readFile(path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+}
+
+void writeBytes(const std::string& path, const std::string& bytes)
+{
+    Win32FileSystem fs;
+    fs.writeFile(path, bytes);
+}
+
+bool exists(const std::string& path)
+{
+    return GetFileAttributesW(tk::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void removeDataDirectory()
+{
+    const std::wstring dir = tk::wide(kPaths.directory);
+    WIN32_FIND_DATAW fd;
+    const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+// The status list's items, read from the game's list box.
+std::vector<std::string> statusItems(const GameProcess& game)
+{
+    std::vector<std::string> out;
+    const HWND list = game.control(ids::kEditorStatusList);
+    const LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        const LRESULT len = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(wcslen(text.c_str()));
+        out.push_back(tk::narrow(text));
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& items)
+{
+    std::string out;
+    for (const auto& s : items)
+        out += s + "\n";
+    return out;
+}
+
+// Each of `wanted` begins an item of `items`, in that order, behind the status list's picture.
+void expectInOrder(const std::vector<std::string>& items, const std::vector<std::string>& wanted)
+{
+    auto at = items.begin();
+    for (const auto& w : wanted) {
+        at = std::find_if(at, items.end(), [&](const std::string& item) { return item.rfind(kStatusPrefix + w, 0) == 0; });
+        ASSERT_NE(at, items.end()) << "missing or out of order: " << w << "\n" << joined(items);
+    }
+}
+
+// How many pixels of the screen inside the rectangle have that colour.
+int pixelsOf(const RECT& r, COLORREF colour)
+{
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0)
+        return 0;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC mem = CreateCompatibleDC(screen);
+    const HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    int n = 0;
+    const auto* px = static_cast<const DWORD*>(bits);
+    const DWORD want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    for (int i = 0; i < w * h; ++i)
+        n += (px[i] & 0xFFFFFF) == want;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return n;
+}
+
+class UpdateE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root_ = env("SLOVO_HTTP_ROOT");
+        ASSERT_FALSE(root_.empty()) << "run through run_with_update_host.sh";
+        removeDataDirectory();
+        // The remembered date of an earlier run would make the server's base not new.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+    }
+    void TearDown() override
+    {
+        DeleteFileW(tk::wide(env("SLOVO_OFFLINE_FLAG")).c_str());
+        removeDataDirectory();
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+        e2e::removeSystemLibrary();
+    }
+
+    // The game on its first puzzle, the editor open, the update started.
+    void startUpdate(GameProcess& game)
+    {
+        ASSERT_TRUE(game.launch(gameExe())) << "the main window did not appear";
+        ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось 9", 0) == 0; }));
+        game.click(ids::kToolButton + 4);
+        ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
+        ASSERT_TRUE(game.sync());
+        PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuUpdate, 0);
+        ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorUpdatePanel); }));
+    }
+
+    // A failed run: the statuses in order, the result line, the cancel button, nothing changed.
+    void expectFailure(const std::string& shot, const std::vector<std::string>& statuses)
+    {
+        GameProcess game;
+        startUpdate(game);
+        ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorUpdateCancel); }))
+            << joined(statusItems(game));
+        ASSERT_TRUE(e2e::waitFor([&] { return statusItems(game).size() >= statuses.size(); }));
+        ASSERT_TRUE(game.sync());
+        expectInOrder(statusItems(game), statuses);
+        EXPECT_EQ(game.text(ids::kEditorResultLine), kNoConnection);
+        e2e::screenshot(game.mainWindow(), e2e::artifactPath(shot));
+        game.click(ids::kEditorUpdateCancel);
+        ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorUpdatePanel); }));
+        EXPECT_TRUE(game.visible(ids::kEditorGrid)) << "the editor is usable again";
+        EXPECT_FALSE(exists(kPaths.words));
+        EXPECT_FALSE(exists(kPaths.download));
+        EXPECT_FALSE(game.enabled(ids::kToolButton + 1)) << "no updated base: the base menu stays closed";
+        PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(game.waitForExit(), 0);
+    }
+
+    std::string root_;
+};
+
+TEST_F(UpdateE2E, TheEditorsUpdateImportsTheServersBase)
+{
+    const std::string bytes = fileBytes(std::string(SLOVO_SERVER_DIR) + "\\update\\slovolovka.txt");
+    const GridFile served = parseGridFile(bytes, "slovolovka.txt");
+    ASSERT_GE(served.words.size(), 300u);
+    const std::string control = wu::programUpdateUrl();
+    const std::string baseUrl = control.substr(0, control.rfind('/')) + "/slovolovka.txt";
+
+    GameProcess game;
+    startUpdate(game);
+    // The run is over once the base is in; the import waits for the timer's next tick.
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kEditorResultLine) == kWaiting && exists(kPaths.download); }))
+        << game.text(ids::kEditorResultLine) << "\n" << joined(statusItems(game));
+    ASSERT_TRUE(e2e::waitFor([&] {
+        const auto items = statusItems(game);
+        return !items.empty() && items.back() == kStatusPrefix + std::string("Closed Internet connection");
+    })) << joined(statusItems(game));
+    ASSERT_TRUE(game.sync());
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-update-running.bmp"));
+    expectInOrder(statusItems(game), {"Checking for Internet connection", "Found open Internet connection",
+                                      "Download : " + control, "Update control file found", "Date based update found",
+                                      "New version found : ", "Found file update instruction",
+                                      "Download update : " + baseUrl, "Download : " + baseUrl,
+                                      "Finished processing update control file", "Closed Internet connection"});
+    EXPECT_FALSE(game.enabled(ids::kEditorUpdateCancel)) << "disabled through a successful run";
+
+    // Within the timer's 4 s the import saves and closes the editor, and a new puzzle starts.
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }, std::chrono::seconds(10)));
+    // Painting comes after every other message: give the uncovered window a moment for it.
+    Sleep(1000);
+    ASSERT_TRUE(game.sync());
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-update-imported.bmp"));
+    EXPECT_EQ(fileBytes(kPaths.words), formatLines(served.words));
+    EXPECT_EQ(fileBytes(kPaths.hints), formatLines(served.hints));
+    EXPECT_EQ(fileBytes(kPaths.download), bytes) << "the downloaded file stays";
+    EXPECT_TRUE(game.enabled(ids::kToolButton + 1)) << "База";
+    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов " + std::to_string(served.words.size()))
+        << "the puzzle counts the new base";
+    const std::string word = e2e::secretWord(game);
+    EXPECT_NE(std::find(served.words.begin(), served.words.end(), word), served.words.end())
+        << "the new puzzle's word comes from the new base: " << word;
+    WordBase builtin;
+    EXPECT_EQ(std::find(builtin.List4.begin(), builtin.List4.end(), word), builtin.List4.end()) << word;
+
+    // The base menu: "Стандартная" enabled, "Обновление" (updateb) disabled, as its owner-drawn
+    // items show them, the upper item in menu text, the lower one in grey text only.
+    game.click(ids::kToolButton + 1);
+    HWND popup = nullptr;
+    ASSERT_TRUE(e2e::waitFor([&] {
+        popup = FindWindowW(L"#32768", nullptr);
+        return popup && IsWindowVisible(popup);
+    }));
+    Sleep(300);
+    RECT menu{};
+    GetWindowRect(popup, &menu);
+    e2e::screenshot(popup, e2e::artifactPath("e2e-update-base-menu.bmp"));
+    RECT upper = menu, lower = menu;
+    upper.bottom = lower.top = (menu.top + menu.bottom) / 2;
+    EXPECT_GT(pixelsOf(upper, GetSysColor(COLOR_MENUTEXT)), 20) << "standart enabled";
+    EXPECT_EQ(pixelsOf(lower, GetSysColor(COLOR_MENUTEXT)), 0) << "updateb disabled";
+    EXPECT_GT(pixelsOf(lower, GetSysColor(COLOR_GRAYTEXT)), 20) << "updateb drawn grey";
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(e2e::waitFor([&] { return !IsWindowVisible(popup); }));
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+}
+
+TEST_F(UpdateE2E, AMissingControlFileShowsTheNoConnectionLine)
+{
+    DeleteFileW(tk::wide(root_ + "\\update\\slovolovka.INF").c_str());
+    const std::string control = wu::programUpdateUrl();
+    expectFailure("e2e-update-404.bmp", {"Checking for Internet connection", "Download : " + control,
+                                        "Http status : 404", "Update control file not found",
+                                        "Closed Internet connection"});
+}
+
+TEST_F(UpdateE2E, AnUnreachableServerShowsTheNoConnectionLine)
+{
+    const std::string flag = env("SLOVO_OFFLINE_FLAG");
+    writeBytes(flag, "");
+    ASSERT_TRUE(e2e::waitFor([&] { return fileBytes(flag + ".state") == "down"; }));
+    const std::string control = wu::programUpdateUrl();
+    expectFailure("e2e-update-unreachable.bmp", {"Checking for Internet connection", "Found open Internet connection",
+                                                "Download : " + control, "File not found : " + control,
+                                                "Update control file not found", "Closed Internet connection"});
+}
+
+} // namespace
