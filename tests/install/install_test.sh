@@ -28,6 +28,12 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev
 c=$WINEPREFIX/drive_c
 install_dir="$c/Program Files/Slovolovka"
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Slovolovka'
+# The entry lies in the registry view of the installer's bitness; with Wine's 32-bit half
+# installed, a plain "wine reg" is the 32-bit one and sees only its own view.
+case "$(basename "$setup")" in
+  *-x64-*) reg_view=/reg:64 ;;
+  *) reg_view=/reg:32 ;;
+esac
 
 echo "== silent install"
 wine "$(winepath -w "$setup" 2>/dev/null)" /S </dev/null >"$work/setup.log" 2>&1
@@ -50,7 +56,7 @@ if [ -n "$snovid" ]; then
 fi
 cmp -s "$(dirname "$setup")/game/win32/Slovolovka.exe" "$install_dir/Slovolovka.exe" \
   || fail "the installed game differs from the built one"
-entry=$(wine reg query "$uninst_key" </dev/null 2>/dev/null | tr -d '\r')
+entry=$(wine reg query "$uninst_key" $reg_view </dev/null 2>/dev/null | tr -d '\r')
 echo "$entry"
 for value in DisplayName DisplayVersion Publisher DisplayIcon EstimatedSize UninstallString QuietUninstallString; do
   grep -q "^ *$value " <<<"$entry" && echo "ok: uninstall entry $value" || fail "uninstall entry lacks $value"
@@ -123,7 +129,7 @@ check_gone "$install_dir" "the program folder removed"
 check_gone "$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Словоловка.lnk" "the Start-menu shortcut removed"
 check_gone "$c/users/Public/Desktop/Словоловка.lnk" "the desktop shortcut removed"
 check_gone "$c/windows/system32/Snovid.dll" "the hook library removed"
-wine reg query "$uninst_key" </dev/null >/dev/null 2>&1 && fail "the uninstall entry is still there" || echo "ok: the uninstall entry removed"
+wine reg query "$uninst_key" $reg_view </dev/null >/dev/null 2>&1 && fail "the uninstall entry is still there" || echo "ok: the uninstall entry removed"
 check_file "$c/windows/data/stwords.txt" "the word base kept"
 check_file "$c/windows/data/Slovolovka.bin" "the settings kept"
 wineserver -k
