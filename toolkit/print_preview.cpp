@@ -31,12 +31,43 @@ int emTenths(PrintFont font)
     return printFontSpec(font).points * 254 / 72;
 }
 
-HFONT createPrintFont(PrintFont font, int pixelHeight)
+// pixelHeight is the character height, or with a stand-in face the whole cell's, so the stand-in
+// never grows beyond the line.
+HFONT createPrintFont(PrintFont font, int pixelHeight, DWORD precision = OUT_DEFAULT_PRECIS, const wchar_t* face = nullptr)
 {
-    const PrintFontSpec face = printFontSpec(font);
-    return CreateFontW(-std::max(1, pixelHeight), 0, 0, 0, face.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, face.face);
+    const PrintFontSpec spec = printFontSpec(font);
+    const int height = face ? std::max(1, pixelHeight) : -std::max(1, pixelHeight);
+    return CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       RUSSIAN_CHARSET, precision, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       face ? face : spec.face);
+}
+
+// A raster face that the device cannot show that small: its smallest size stands taller than the
+// line it is placed on (a line is about a fifth taller than the character height asked for).
+bool tooTallRaster(HDC dc, HFONT font, int pixelHeight)
+{
+    const HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    const bool measured = GetTextMetricsW(dc, &tm) != FALSE;
+    SelectObject(dc, old);
+    return measured && !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR)) && tm.tmHeight > pixelHeight + pixelHeight / 4 + 1;
+}
+
+// "MS Sans Serif" is a raster face without small sizes: on a reduced page the two title lines
+// would overprint each other. A TrueType face draws it then: its own TrueType twin, or, where the
+// font mapper keeps the raster face regardless (Wine), the cells' Tahoma.
+HFONT fittingPrintFont(HDC dc, PrintFont font, int pixelHeight)
+{
+    HFONT chosen = createPrintFont(font, pixelHeight);
+    if (tooTallRaster(dc, chosen, pixelHeight)) {
+        DeleteObject(chosen);
+        chosen = createPrintFont(font, pixelHeight, OUT_TT_ONLY_PRECIS, printFontSpec(font).face);
+        if (tooTallRaster(dc, chosen, pixelHeight)) {
+            DeleteObject(chosen);
+            chosen = createPrintFont(font, pixelHeight, OUT_TT_ONLY_PRECIS, printFontSpec(PrintFont::Cell).face);
+        }
+    }
+    return chosen;
 }
 
 // A device context of the named printer in portrait; an information context when only asked.
@@ -284,7 +315,7 @@ void drawPrintPage(HDC dc, const PrintPage& page, const RECT& target, SIZE pageS
         const int height = std::max(1, MulDiv(item.fontHeight, th, pageSize.cy));
         HFONT& font = fonts[{item.font, height}];
         if (!font)
-            font = createPrintFont(item.font, height);
+            font = fittingPrintFont(dc, item.font, height);
         SelectObject(dc, font);
         const std::wstring text = wide(item.text);
         TextOutW(dc, target.left + MulDiv(item.x, tw, pageSize.cx), target.top + MulDiv(item.y, th, pageSize.cy),

@@ -214,39 +214,191 @@ std::string artifactPath(const std::string& name)
     return base + "/" + name;
 }
 
-bool screenshot(HWND window, const std::string& file)
+namespace {
+
+// The screen inside a rectangle of screen coordinates, 24-bit rows bottom up as a BMP holds them.
+std::vector<unsigned char> screenPixels(const RECT& r)
 {
-    RECT r{};
-    if (!GetWindowRect(window, &r))
-        return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0)
+        return {};
     const HDC screen = GetDC(nullptr);
     const HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     const HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-    const DWORD size = stride * static_cast<DWORD>(h);
+    std::vector<unsigned char> out;
+    if (dib) {
+        const HGDIOBJ old = SelectObject(mem, dib);
+        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+        const auto* begin = static_cast<const unsigned char*>(bits);
+        out.assign(begin, begin + stride * static_cast<size_t>(h));
+        SelectObject(mem, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+} // namespace
+
+std::vector<unsigned char> capture(HWND window, const RECT& client)
+{
+    RECT r = client;
+    if (!IsWindow(window))
+        return {};
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return screenPixels(r);
+}
+
+bool screenshot(HWND window, const std::string& file)
+{
+    RECT r{};
+    if (!GetWindowRect(window, &r))
+        return false;
+    const std::vector<unsigned char> bits = screenPixels(r);
+    if (bits.empty())
+        return false;
+    const DWORD size = static_cast<DWORD>(bits.size());
+    BITMAPINFOHEADER bh{sizeof(BITMAPINFOHEADER), r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, size, 0, 0, 0, 0};
     BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
                         static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
-    bi.bmiHeader.biSizeImage = size;
     bool ok = false;
     const HANDLE f = CreateFileW(windowsPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f != INVALID_HANDLE_VALUE) {
         DWORD n = 0;
-        ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr)
-             && WriteFile(f, bits, size, &n, nullptr);
+        ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bh, sizeof bh, &n, nullptr)
+             && WriteFile(f, bits.data(), size, &n, nullptr);
         CloseHandle(f);
     }
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     return ok;
+}
+
+void postClick(HWND window, int x, int y)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+bool mouseClick(POINT at)
+{
+    const auto absolute = [](LONG v, int metric) {
+        return static_cast<LONG>((v * 65535 + GetSystemMetrics(metric) / 2) / (GetSystemMetrics(metric) - 1));
+    };
+    INPUT input[3]{};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = absolute(at.x, SM_CXSCREEN);
+        i.mi.dy = absolute(at.y, SM_CYSCREEN);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    return SendInput(3, input, sizeof(INPUT)) == 3;
+}
+
+HWND openEditor(const GameProcess& game)
+{
+    game.click(slovo::ids::kToolButton + 4);
+    if (!waitFor([&] { return game.visible(slovo::ids::kEditorGrid); }) || !game.sync())
+        return nullptr;
+    return game.control(slovo::ids::kEditorGrid);
+}
+
+namespace {
+
+// The grid's design: number, word and hint columns 45, 101 and 349 wide, rows 21 high.
+constexpr int kRowHeight = 21, kNumberWidth = 45, kWordWidth = 101;
+
+void setText(HWND edit, const std::string& text)
+{
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide(text).c_str()));
+}
+
+} // namespace
+
+bool runEditorSteps(const GameProcess& game, HWND grid, const EditorSteps& steps)
+{
+    namespace ids = slovo::ids;
+    postClick(grid, kNumberWidth + 10, steps.row * kRowHeight + 10);
+    if (!waitFor([&] { return game.visible(ids::kEditorCellEditor); }))
+        return false;
+    game.click(ids::kEditorEllipsis);
+    if (!waitFor([&] { return game.enabled(ids::kEditorWord); }))
+        return false;
+    setText(game.control(ids::kEditorWord), steps.word);
+    setText(game.control(ids::kEditorHint), steps.hint);
+    game.click(ids::kEditorHintButton);
+    if (!waitFor([&] { return !game.enabled(ids::kEditorWord); }))
+        return false;
+    postClick(grid, kNumberWidth + kWordWidth + 20, (steps.row + 1) * kRowHeight + 10);
+    game.pressKey(grid, VK_INSERT);
+    game.pressKey(grid, VK_DELETE);
+    game.pressKey(grid, VK_DELETE);
+    return game.sync();
+}
+
+void applyEditorSteps(const EditorSteps& steps, std::vector<std::string>& words, std::vector<std::string>& hints)
+{
+    const size_t edited = static_cast<size_t>(steps.row - 1);
+    words[edited] = steps.word;
+    hints[edited] = steps.hint;
+    words.erase(words.begin() + static_cast<long>(edited + 1));
+    hints.erase(hints.begin() + static_cast<long>(edited + 1));
+}
+
+bool saveThroughDialog(const GameProcess& game, const std::string& title, const std::string& path, std::string& proposed)
+{
+    HWND dialog = nullptr;
+    const std::wstring caption = tk::wide(title);
+    if (!waitFor([&] {
+            dialog = FindWindowW(L"#32770", caption.c_str());
+            DWORD pid = 0;
+            if (dialog)
+                GetWindowThreadProcessId(dialog, &pid);
+            return dialog && pid == game.id() && IsWindowVisible(dialog);
+        }))
+        return false;
+    // The file name field is the one with the focus when the dialog opens.
+    HWND edit = nullptr;
+    if (!waitFor([&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+            edit = info.hwndFocus;
+            return edit && edit != dialog;
+        }))
+        return false;
+    wchar_t offered[MAX_PATH] = {};
+    SendMessageW(edit, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(offered));
+    proposed = tk::narrow(offered);
+    setText(edit, path);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    return waitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+HWND waitForWindow(const GameProcess& game, const wchar_t* className, std::chrono::milliseconds timeout)
+{
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            HWND w = nullptr;
+            while ((w = FindWindowExW(nullptr, w, className, nullptr)) != nullptr) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid == game.id() && IsWindowVisible(w)) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
 }
 
 bool removeSystemLibrary()

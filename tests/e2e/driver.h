@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -65,6 +66,36 @@ private:
 int buttonOf(char letter);
 std::string secretWord(const GameProcess& game);
 void press(const GameProcess& game, char letter);
+
+// A click posted to a window at client coordinates, and one of the real mouse at a point of
+// the screen (moved, pressed and released in one go, so it lands before anything moves).
+void postClick(HWND window, int x, int y);
+bool mouseClick(POINT screen);
+
+// The editor steps of the end-to-end tests. Opening: the toolbar's "Редактор", then the grid.
+HWND openEditor(const GameProcess& game);
+// Data row `row` edited through the fields (its word cell, the ellipsis, the new texts, the hint
+// field's button), then on the row below it Insert and two Deletes, which remove the new row and
+// that row.
+struct EditorSteps {
+    int row = 1;
+    std::string word, hint; // cp1251
+};
+bool runEditorSteps(const GameProcess& game, HWND grid, const EditorSteps& steps);
+// What the editor's save makes of the lists after those steps.
+void applyEditorSteps(const EditorSteps& steps, std::vector<std::string>& words, std::vector<std::string>& hints);
+
+// The game's standard save dialog with that title (cp1251): the file name it proposes goes to
+// proposed, then path is typed in and the dialog confirmed. False when no such dialog showed.
+bool saveThroughDialog(const GameProcess& game, const std::string& title, const std::string& path, std::string& proposed);
+
+// The top-level window of that class in the game's process, once it shows, or nullptr.
+HWND waitForWindow(const GameProcess& game, const wchar_t* className,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// The pixels the screen shows in a part of a window's client area, 24-bit rows bottom up; empty
+// when the window is gone.
+std::vector<unsigned char> capture(HWND window, const RECT& client);
 
 // Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
 bool screenshot(HWND window, const std::string& file);

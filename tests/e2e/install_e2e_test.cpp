@@ -137,12 +137,6 @@ TEST(InstalledGame, StartsFromProgramFilesPlaysAndKeepsItsSettingsInTheDataFolde
     EXPECT_NE(CompareFileTime(&before, &after), 0) << "the settings were not written";
 }
 
-void postClick(HWND window, int x, int y)
-{
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
 TEST(InstalledGame, TheEditorSavesTheStandardBaseIntoTheDataFolder)
 {
     if (!std::getenv("SLOVO_STANDARD_USER"))
@@ -157,34 +151,16 @@ TEST(InstalledGame, TheEditorSavesTheStandardBaseIntoTheDataFolder)
     ASSERT_TRUE(game.launch(installedGame())) << "the main window did not appear";
     ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось", 0) == 0; }));
     ASSERT_TRUE(game.sync());
-    game.click(ids::kToolButton + 4);
-    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
-    const HWND grid = game.control(ids::kEditorGrid);
-    ASSERT_TRUE(game.sync());
-
-    // Row 1 through the fields; on row 2 Insert, then Delete twice removes the new row and row 2.
-    postClick(grid, 45 + 10, 21 + 10);
-    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorCellEditor); }));
-    game.click(ids::kEditorEllipsis);
-    ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorWord); }));
-    SendMessageW(game.control(ids::kEditorWord), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЛОСЬ").c_str()));
-    SendMessageW(game.control(ids::kEditorHint), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tk::wide("ЗВЕРЬ").c_str()));
-    game.click(ids::kEditorHintButton);
-    ASSERT_TRUE(e2e::waitFor([&] { return !game.enabled(ids::kEditorWord); }));
-    postClick(grid, 45 + 101 + 20, 2 * 21 + 10);
-    game.pressKey(grid, VK_INSERT);
-    game.pressKey(grid, VK_DELETE);
-    game.pressKey(grid, VK_DELETE);
-    ASSERT_TRUE(game.sync());
+    const HWND grid = e2e::openEditor(game);
+    ASSERT_TRUE(grid);
+    const e2e::EditorSteps steps{1, "ЛОСЬ", "ЗВЕРЬ"};
+    ASSERT_TRUE(e2e::runEditorSteps(game, grid, steps));
     e2e::screenshot(game.mainWindow(), e2e::artifactPath("installed-user-editor.bmp"));
 
     PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuSave, 0);
     // A word file that cannot be written would show its error box and keep the editor open.
     ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
-    words[0] = "ЛОСЬ";
-    hints[0] = "ЗВЕРЬ";
-    words.erase(words.begin() + 1);
-    hints.erase(hints.begin() + 1);
+    e2e::applyEditorSteps(steps, words, hints);
     EXPECT_EQ(readWordFile(fs, kPaths.stwords), words);
     EXPECT_EQ(readWordFile(fs, kPaths.sthints), hints);
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов " + std::to_string(words.size()))

@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Measurer m;
     m.cellHeight = 10 + in.byte() % 80;
     const int columns = 1 + in.byte() % 10;
-    // Page sizes from a narrow strip to a large sheet, always wide enough for the title and the
-    // fixed part of every column.
+    // Page sizes from a narrow strip to a large sheet, always wide enough for the title.
     const int width = 700 + columns * 40 + in.word() % 6000;
     const int height = 600 + in.word() % 6000;
 
@@ -74,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(layout.rowsPerPage() >= 1, "no row per page");
     FUZZ_CHECK(pages == (rows + layout.rowsPerPage() - 1) / layout.rowsPerPage(), "page count for the rows");
     FUZZ_CHECK(layout.page(0).items.empty() && layout.page(pages + 1).items.empty(), "a page beyond the range");
-    // The fixed part of every column fits (see the page sizes), so the table fills the printable
-    // width up to the rounding of each column, and stands in its middle.
+    // The table fills the printable width up to the rounding of each column, and stands in its
+    // middle.
     const int printable = width - s.leftMargin - s.rightMargin;
     int tableWidth = 0;
     for (int w : layout.columnWidths())
@@ -85,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(std::abs(tableWidth - printable) <= used, "table width " + std::to_string(tableWidth) + " for " + std::to_string(printable));
     const int leftGap = layout.tableLeft() - s.leftMargin, rightGap = width - s.rightMargin - (layout.tableLeft() + tableWidth);
     FUZZ_CHECK(std::abs(leftGap - rightGap) <= 1, "table not centred: " + std::to_string(leftGap) + " and " + std::to_string(rightGap));
-    const int firstColumn = layout.tableLeft() + s.cellIndent;
+    const int firstColumn = layout.tableLeft() + layout.cellIndent();
     const int available = height - s.footerArea - layout.tableTop();
 
     int next = 0;

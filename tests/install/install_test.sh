@@ -26,17 +26,18 @@ source "$root/scripts/wine-session.sh"
 wine_session_fonts
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 c=$WINEPREFIX/drive_c
-# An x86 build installs as a 32-bit program on 64-bit Windows does: into Program Files (x86),
-# its hook library into SysWOW64 (what its System32 is), its entry into the 32-bit registry view.
-if [ "${SLOVO_INSTALL_ARCH:-x64}" = x86 ]; then
-  program_files="Program Files (x86)" system_dir=syswow64 reg_view=/reg:32
-else
-  program_files="Program Files" system_dir=system32 reg_view=/reg:64
-fi
-install_dir="$c/$program_files/Slovolovka"
-win_install_dir="C:\\$program_files\\Slovolovka"
-export SLOVO_GAME="$win_install_dir\\Slovolovka.exe"
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Slovolovka'
+# Everything lies where the installer's bitness puts it: a 32-bit one in the 32-bit program
+# folder, system folder (SysWOW64) and registry view. With Wine's 32-bit half installed, a plain
+# "wine reg" is the 32-bit one and sees only its own view.
+case "$(basename "$setup")" in
+  *-x64-*) programs="Program Files" system=system32 reg_view=/reg:64 ;;
+  *) programs="Program Files (x86)" system=syswow64 reg_view=/reg:32 ;;
+esac
+install_dir="$c/$programs/Slovolovka"
+installed_game="C:\\$programs\\Slovolovka\\Slovolovka.exe"
+uninstaller="C:\\$programs\\Slovolovka\\uninstall.exe"
+export SLOVO_GAME=$installed_game
 
 echo "== silent install"
 wine "$(winepath -w "$setup" 2>/dev/null)" /S </dev/null >"$work/setup.log" 2>&1
@@ -54,8 +55,8 @@ mode=$(stat -c %a "$c/windows/data")
 [ $((8#$mode & 8#020)) != 0 ] && echo "ok: the data folder is group writable ($mode)" \
   || fail "the data folder's rights were not set (mode $mode)"
 if [ -n "$snovid" ]; then
-  check_file "$c/windows/$system_dir/Snovid.dll" "the hook library in the system folder"
-  cmp -s "$snovid" "$c/windows/$system_dir/Snovid.dll" || fail "the installed hook library differs from the built one"
+  check_file "$c/windows/$system/Snovid.dll" "the hook library in the system folder"
+  cmp -s "$snovid" "$c/windows/$system/Snovid.dll" || fail "the installed hook library differs from the built one"
 fi
 cmp -s "$(dirname "$setup")/game/win32/Slovolovka.exe" "$install_dir/Slovolovka.exe" \
   || fail "the installed game differs from the built one"
@@ -65,7 +66,7 @@ for value in DisplayName DisplayVersion Publisher DisplayIcon EstimatedSize Unin
   grep -q "^ *$value " <<<"$entry" && echo "ok: uninstall entry $value" || fail "uninstall entry lacks $value"
 done
 grep -q 'DisplayVersion *REG_SZ *'"$SLOVO_VERSION"'$' <<<"$entry" || fail "DisplayVersion is not $SLOVO_VERSION"
-grep -qF "\"$win_install_dir\\uninstall.exe\"" <<<"$(sed -n 's/^ *UninstallString *REG_SZ *//p' <<<"$entry")" || fail "wrong UninstallString"
+grep -qF "UninstallString    REG_SZ    \"$uninstaller\"" <<<"$entry" || fail "wrong UninstallString"
 size=$(sed -n 's/^ *EstimatedSize *REG_DWORD *0x\([0-9a-f]*\)$/\1/p' <<<"$entry")
 [ -n "$size" ] && [ $((16#$size)) -ge 1000 ] && echo "ok: EstimatedSize $((16#$size)) KiB" || fail "EstimatedSize '$size'"
 
@@ -87,7 +88,7 @@ if [ "$(id -u)" = 0 ]; then
   run_as=(runuser -u slovoplayer --)
 fi
 # What the installer's rights leave a standard user: the data folder only.
-chmod -R a-w "$uc/windows" "$uc/Program Files" "$uc/Program Files (x86)"
+chmod -R a-w "$uc/windows" "$uc/$programs"
 chmod -R u+w "$uc/windows/data"
 user_artifacts=$work/user-artifacts
 mkdir -p "$user_artifacts"
@@ -99,7 +100,7 @@ mkdir -p "$user_artifacts"
 touch "$work/marker"
 sleep 1
 "${run_as[@]}" env HOME="$(eval echo ~slovoplayer 2>/dev/null || echo "$HOME")" WINEPREFIX="$user_prefix" \
-  WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$DISPLAY" SLOVO_STANDARD_USER=1 SLOVO_GAME="$SLOVO_GAME" \
+  WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="$DISPLAY" SLOVO_STANDARD_USER=1 SLOVO_GAME="$installed_game" \
   ${snovid:+SLOVO_EXPECT_SNOVID=1} SLOVO_ARTIFACTS="$user_artifacts" wine "$(winepath -w "$player")" --gtest_brief=1 </dev/null 2>&1 | tr -d '\r' \
   | tee "$work/user.log" || fail "the installed game did not play as a standard user"
 "${run_as[@]}" env WINEPREFIX="$user_prefix" wineserver -w
@@ -124,14 +125,14 @@ done
 chmod -R u+w "$user_prefix"
 
 echo "== silent uninstall"
-wine "$win_install_dir\\uninstall.exe" /S </dev/null >"$work/uninstall.log" 2>&1
+wine "$uninstaller" /S </dev/null >"$work/uninstall.log" 2>&1
 wineserver -w
 check_gone "$install_dir/Slovolovka.exe" "the game removed"
 check_gone "$install_dir/uninstall.exe" "the uninstaller removed"
 check_gone "$install_dir" "the program folder removed"
 check_gone "$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Словоловка.lnk" "the Start-menu shortcut removed"
 check_gone "$c/users/Public/Desktop/Словоловка.lnk" "the desktop shortcut removed"
-check_gone "$c/windows/$system_dir/Snovid.dll" "the hook library removed"
+check_gone "$c/windows/$system/Snovid.dll" "the hook library removed"
 wine reg query "$uninst_key" $reg_view </dev/null >/dev/null 2>&1 && fail "the uninstall entry is still there" || echo "ok: the uninstall entry removed"
 check_file "$c/windows/data/stwords.txt" "the word base kept"
 check_file "$c/windows/data/Slovolovka.bin" "the settings kept"

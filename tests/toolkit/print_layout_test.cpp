@@ -49,10 +49,12 @@ TEST(PrintLayout, ScalesTheTextsToThePrintableWidthEitherWay)
         Cells cells;
         double scale;
     } cases[] = {
-        // widths 6 + 6 + 10 characters of 10; printable 2000 - 202 - 3 * 20 = 1738 for texts
-        {table(2), 1738.0 / 220.0},
-        {{{"1", "СЛОВО", std::string(200, 'Ж')}}, 1738.0 / 2060.0},
-        {{{"1", "А\r\nпотом", "Б\nещё"}}, 1738.0 / 30.0}, // only the first line of a cell counts
+        // widths 6 + 6 + 10 characters of 10, each with the indent of 10 on both sides, over the
+        // printable 2000 - 202
+        {table(2), 1798.0 / 280.0},
+        {{{"1", "СЛОВО", std::string(200, 'Ж')}}, 1798.0 / 2120.0},
+        {{{"1", "А\r\nпотом", "Б\nещё"}}, 1798.0 / 90.0}, // only the first line of a cell counts
+        {{{"1", "", ""}}, 1798.0 / 70.0},                   // an empty column keeps its indents
     };
     FixedMeasurer m;
     for (const auto& c : cases) {
@@ -71,7 +73,7 @@ TEST(PrintLayout, RowsPerPageAndPageCount)
     FixedMeasurer m;
     // Table top: header area 200 (the two title lines of 35 fit) + 55. Rows of 30 * scale + 25.
     const PrintLayout probe(table(1), kWidth, kHeight, m);
-    const double scale = 1738.0 / 220.0;
+    const double scale = 1798.0 / 280.0;
     const int rowHeight = static_cast<int>(std::lround(30 * scale)) + 25;
     ASSERT_EQ(probe.rowHeight(), rowHeight);
     ASSERT_EQ(probe.tableTop(), 255);
@@ -87,8 +89,9 @@ TEST(PrintLayout, RowsPerPageAndPageCount)
     for (const auto& c : cases) {
         const Cells cells = table(c.dataRows);
         const PrintLayout layout(cells, kWidth, kHeight, m);
-        if (c.dataRows > 0) // the header row alone has an empty number column, so another scale
+        if (c.dataRows > 0) { // the header row alone has an empty number column, so another scale
             EXPECT_EQ(layout.rowsPerPage(), perPage) << c.dataRows << " rows";
+        }
         EXPECT_EQ(layout.pageCount(), c.pages) << c.dataRows << " rows (header row included in the print)";
     }
 }
@@ -139,7 +142,7 @@ TEST(PrintLayout, PageItemsTitleCentredThenTheRowsOfThatPage)
     const PrintItem& firstCell = second.items[2];
     EXPECT_EQ(firstCell.text, number(perPage)) << "row index " << perPage << " is data row " << perPage;
     EXPECT_EQ(firstCell.y, layout.tableTop());
-    EXPECT_EQ(firstCell.x, layout.tableLeft() + 10);
+    EXPECT_EQ(firstCell.x, layout.tableLeft() + layout.cellIndent());
     size_t cellItems = 0;
     for (const auto& item : second.items) {
         if (item.font != PrintFont::Cell)
@@ -151,6 +154,43 @@ TEST(PrintLayout, PageItemsTitleCentredThenTheRowsOfThatPage)
     EXPECT_EQ(cellItems, static_cast<size_t>(3 * perPage));
     EXPECT_TRUE(layout.page(0).items.empty());
     EXPECT_TRUE(layout.page(layout.pageCount() + 1).items.empty());
+}
+
+// The gap between one column's widest text and the next column's texts is the two indents, and
+// it grows and shrinks with the texts, so a table scaled up is not cramped.
+TEST(PrintLayout, TheGapBetweenColumnsScalesWithTheTexts)
+{
+    FixedMeasurer m;
+    const struct {
+        const char* what;
+        Cells cells;
+    } cases[] = {
+        {"enlarged", table(3)},
+        {"about as printed", {{"", " Слово", " Подсказка"}, {"1", "КОРИЦА", std::string(60, 'Ж')}}},
+        {"reduced", {{"1", "СЛОВО", std::string(250, 'Ж')}}},
+    };
+    double gapPerEm = 0;
+    for (const auto& c : cases) {
+        const PrintLayout layout(c.cells, kWidth, kHeight, m);
+        const PrintPage page = layout.page(1);
+        const int em = static_cast<int>(std::lround(8 * 254 / 72.0 * layout.scale()));
+        EXPECT_EQ(layout.cellIndent(), static_cast<int>(std::lround(10 * layout.scale()))) << c.what;
+        // The last row's texts; each column's widest text is in it.
+        std::vector<const PrintItem*> row;
+        for (const PrintItem& item : page.items)
+            if (item.font == PrintFont::Cell && item.y == page.items[page.items.size() - 2].y)
+                row.push_back(&item);
+        ASSERT_EQ(row.size(), 3u) << c.what;
+        for (size_t k = 0; k + 1 < row.size(); ++k) {
+            const double textEnd = row[k]->x + 10.0 * static_cast<double>(row[k]->text.size()) * layout.scale();
+            const double gap = row[k + 1]->x - textEnd;
+            EXPECT_NEAR(gap, 20 * layout.scale(), 2.0) << c.what << ", after column " << k << ", scale " << layout.scale();
+            if (gapPerEm == 0)
+                gapPerEm = gap / em;
+            EXPECT_NEAR(gap / em, gapPerEm, 0.1) << c.what << ": the gap keeps its proportion to the text";
+        }
+        EXPECT_EQ(layout.rowHeight(), static_cast<int>(std::lround(30 * layout.scale())) + 25) << c.what << ": the stated row spacing";
+    }
 }
 
 TEST(PrintLayout, OddInputNeverBreaksTheLayout)

@@ -169,5 +169,63 @@ TEST(PrintPreview, RemembersSizeAndPlaceForTheNextPreview)
     EXPECT_EQ(again.bottom - again.top, 300);
 }
 
+// Which pixel rows hold any dark pixel when the page is drawn on white at that size.
+std::vector<bool> inkedRows(const PrintPage& page, SIZE pageSize, int w, int h)
+{
+    const HDC mem = CreateCompatibleDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(mem, dib);
+    const RECT target{0, 0, w, h};
+    FillRect(mem, &target, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    drawPrintPage(mem, page, target, pageSize);
+    GdiFlush();
+    std::vector<bool> rows(static_cast<size_t>(h), false);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < static_cast<size_t>(w) && !rows[y]; ++x) {
+            const DWORD p = pixels[y * static_cast<size_t>(w) + x];
+            rows[y] = (p & 0xFF) < 128 && ((p >> 8) & 0xFF) < 128 && ((p >> 16) & 0xFF) < 128;
+        }
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    return rows;
+}
+
+// The title's raster face has no sizes as small as a reduced page needs; the two title lines
+// must not overprint each other there, nor at the printer's sizes.
+TEST(PrintPreview, TheTitleLinesNeverOverprintOnAPageOfAnySize)
+{
+    const Cells cells = table(3);
+    const GdiPrintMeasurer measurer;
+    const SIZE pageSize = printablePageSize();
+    const PrintLayout layout(cells, pageSize.cx, pageSize.cy, measurer);
+    const PrintPage page = layout.page(1);
+    ASSERT_GE(page.items.size(), 2u);
+    ASSERT_EQ(page.items[0].font, PrintFont::Title);
+    ASSERT_EQ(page.items[1].font, PrintFont::Title);
+    const struct {
+        int width, height;
+    } cases[] = {{435, 513}, {600, 850}, {1240, 1754}, {2480, 3508}};
+    for (const auto& c : cases) {
+        const auto first = inkedRows(PrintPage{{page.items[0]}}, pageSize, c.width, c.height);
+        const auto second = inkedRows(PrintPage{{page.items[1]}}, pageSize, c.width, c.height);
+        std::string shared;
+        int inkedFirst = 0, inkedSecond = 0;
+        for (size_t y = 0; y < first.size(); ++y) {
+            inkedFirst += first[y];
+            inkedSecond += second[y];
+            if (first[y] && second[y])
+                shared += " " + std::to_string(y);
+        }
+        EXPECT_GT(inkedFirst, 0) << c.width << " x " << c.height;
+        EXPECT_GT(inkedSecond, 0) << c.width << " x " << c.height;
+        EXPECT_EQ(shared, "") << c.width << " x " << c.height << ": rows inked by both title lines";
+    }
+}
+
 } // namespace
 } // namespace tk

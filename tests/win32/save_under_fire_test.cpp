@@ -27,7 +27,8 @@ std::string scratchDirectory()
 {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring dir = std::wstring(temp) + L"slovo-save-under-fire";
+    // One per bitness: the x86_64 and i686 runs share the prefix's temporary folder and may run at once.
+    const std::wstring dir = std::wstring(temp) + (sizeof(void*) == 8 ? L"slovo-save-under-fire-x64" : L"slovo-save-under-fire-x86");
     CreateDirectoryW(dir.c_str(), nullptr);
     for (const wchar_t* f : {L"\\words.txt", L"\\hints.txt", L"\\settings.bin", L"\\words.txt.~new",
                              L"\\hints.txt.~new", L"\\settings.bin.~new"})

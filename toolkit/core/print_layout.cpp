@@ -43,27 +43,27 @@ PrintLayout::PrintLayout(const std::vector<std::vector<std::string>>& cells, int
     size_t columns = 0;
     for (const auto& row : cells_)
         columns = std::max(columns, row.size());
-    std::vector<long long> natural(columns, 0);
+    // A column's natural width is its widest text with the indent on both sides; all of it
+    // scales, while the stated column extra, margins and row spacing keep their lengths.
+    std::vector<long long> natural(columns, 2LL * settings_.cellIndent);
     for (const auto& row : cells_)
         for (size_t k = 0; k < row.size(); ++k)
-            natural[k] = std::max<long long>(natural[k], textWidth(PrintFont::Cell, firstLine(row[k])));
-
-    // Only the texts scale; indents, the column extra and the row spacing keep their stated lengths.
-    const int fixedPerColumn = 2 * settings_.cellIndent + settings_.columnExtra;
+            natural[k] = std::max<long long>(natural[k], textWidth(PrintFont::Cell, firstLine(row[k])) + 2LL * settings_.cellIndent);
     const long long printable = pageWidth_ - settings_.leftMargin - settings_.rightMargin;
-    const long long free = printable - static_cast<long long>(columns) * fixedPerColumn;
-    long long textTotal = 0;
+    const long long free = printable - static_cast<long long>(columns) * settings_.columnExtra;
+    long long naturalTotal = 0;
     for (long long w : natural)
-        textTotal += w;
-    if (textTotal > 0 && free > 0)
-        scale_ = static_cast<double>(free) / static_cast<double>(textTotal);
-    else if (textTotal > 0)
-        scale_ = 1.0 / static_cast<double>(textTotal); // a page too narrow for the table: texts shrink to nothing
+        naturalTotal += w;
+    if (naturalTotal > 0 && free > 0)
+        scale_ = static_cast<double>(free) / static_cast<double>(naturalTotal);
+    else if (naturalTotal > 0)
+        scale_ = 1.0 / static_cast<double>(naturalTotal); // a page too narrow for the table: texts shrink to nothing
     int tableWidth = 0;
     for (long long w : natural) {
-        columnWidths_.push_back(static_cast<int>(std::lround(static_cast<double>(w) * scale_)) + fixedPerColumn);
+        columnWidths_.push_back(static_cast<int>(std::lround(static_cast<double>(w) * scale_)) + settings_.columnExtra);
         tableWidth += columnWidths_.back();
     }
+    cellIndent_ = static_cast<int>(std::lround(settings_.cellIndent * scale_));
     tableLeft_ = settings_.leftMargin + static_cast<int>((printable - tableWidth) / 2);
 
     rowHeight_ = std::max(1, static_cast<int>(std::lround(heights_[fontIndex(PrintFont::Cell)] * scale_)) + settings_.rowSpacing);
@@ -112,7 +112,7 @@ PrintPage PrintLayout::page(int page) const
         int x = tableLeft_;
         for (size_t k = 0; k < columnWidths_.size(); ++k) {
             if (k < cells_[r].size() && !cells_[r][k].empty())
-                out.items.push_back({PrintFont::Cell, x + settings_.cellIndent, y, cellEm, firstLine(cells_[r][k])});
+                out.items.push_back({PrintFont::Cell, x + cellIndent_, y, cellEm, firstLine(cells_[r][k])});
             x += columnWidths_[k];
         }
     }

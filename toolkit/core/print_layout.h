@@ -17,7 +17,8 @@ struct PrintSettings {
     int spaceBelowTitle = 55;
     int rowSpacing = 25;
     int columnExtra = 0;
-    // Each cell's text stands this far from its column's edges, so neighbours never touch.
+    // Each cell's text stands this far from its column's edges at the cells' nominal size, so
+    // neighbours never touch; it is scaled with the texts, so the gap keeps its proportion.
     int cellIndent = 10;
     std::vector<std::string> title{"Игра \"СЛОВОЛОВКА\"", "2002"};
 };
@@ -69,6 +70,8 @@ public:
     int tableTop() const { return tableTop_; }
     int tableLeft() const { return tableLeft_; }
     const std::vector<int>& columnWidths() const { return columnWidths_; }
+    // The cells' indent from their column's left edge, scaled with the texts.
+    int cellIndent() const { return cellIndent_; }
     // Page numbers count from 1; the number alone for one page, "2/3" for more.
     std::string pageNumberText(int page) const;
     // Only the asked page is built, so a long table costs one page's items at a time.
@@ -87,6 +90,7 @@ private:
     int rowHeight_ = 0;
     int tableTop_ = 0;
     int tableLeft_ = 0;
+    int cellIndent_ = 0;
     int rowsPerPage_ = 1;
     int pageCount_ = 1;
 };
