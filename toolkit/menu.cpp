@@ -1,6 +1,7 @@
 // Popup menus with owner-drawn items.
 #include "toolkit/menu.h"
 
+#include "toolkit/dpi.h"
 #include "toolkit/picture.h"
 #include "common/win32/text.h"
 
@@ -58,8 +59,9 @@ MenuItem* MenuItem::fromItemData(ULONG_PTR data)
 
 RECT MenuItem::glyphRect(const RECT& item)
 {
-    const int top = item.top + (item.bottom - item.top - kGlyphSize) / 2;
-    return RECT{item.left + kGlyphLeft, top, item.left + kGlyphLeft + kGlyphSize, top + kGlyphSize};
+    const int dpi = systemDpi(), size = scaled(kGlyphSize, dpi), left = item.left + scaled(kGlyphLeft, dpi);
+    const int top = item.top + (item.bottom - item.top - size) / 2;
+    return RECT{left, top, left + size, top + size};
 }
 
 void MenuItem::measure(MEASUREITEMSTRUCT& m) const
@@ -73,8 +75,9 @@ void MenuItem::measure(MEASUREITEMSTRUCT& m) const
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     // The system adds the width of a check mark on its own.
-    m.itemWidth = static_cast<UINT>(kGlyphLeft + kGlyphSize + kCaptionGap + text.right + kCaptionGap);
-    m.itemHeight = static_cast<UINT>(std::max<LONG>(kGlyphSize + 4, tm.tmHeight + 6));
+    const int dpi = systemDpi();
+    m.itemWidth = static_cast<UINT>(scaled(kGlyphLeft + kGlyphSize + kCaptionGap, dpi) + text.right + scaled(kCaptionGap, dpi));
+    m.itemHeight = static_cast<UINT>(std::max<LONG>(scaled(kGlyphSize + 4, dpi), tm.tmHeight + scaled(6, dpi)));
 }
 
 void MenuItem::draw(const DRAWITEMSTRUCT& d) const
@@ -84,10 +87,10 @@ void MenuItem::draw(const DRAWITEMSTRUCT& d) const
     FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
     if (glyph_) {
         const RECT g = glyphRect(d.rcItem);
-        glyph_->draw(d.hDC, g.left, g.top, 0, grayed ? 96 : 255);
+        glyph_->atDpi(systemDpi()).draw(d.hDC, g.left, g.top, 0, grayed ? 96 : 255);
     }
     RECT text = d.rcItem;
-    text.left += kGlyphLeft + kGlyphSize + kCaptionGap;
+    text.left += scaled(kGlyphLeft + kGlyphSize + kCaptionGap, systemDpi());
     const HGDIOBJ old = SelectObject(d.hDC, menuFont());
     SetBkMode(d.hDC, TRANSPARENT);
     SetTextColor(d.hDC, GetSysColor(grayed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));

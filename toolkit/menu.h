@@ -39,6 +39,7 @@ public:
     void draw(const DRAWITEMSTRUCT& d) const;
 
     // Where the glyph goes inside the item's rectangle (16 x 16 at 96 DPI).
+    // Menus show at the system's DPI, as their font does; the lengths below are at 96 DPI.
     static RECT glyphRect(const RECT& item);
     static constexpr int kGlyphSize = 16;
     static constexpr int kGlyphLeft = 4;  // from the item's left edge

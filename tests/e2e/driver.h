@@ -66,7 +66,7 @@ int buttonOf(char letter);
 std::string secretWord(const GameProcess& game);
 void press(const GameProcess& game, char letter);
 
-// Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
+// Saves what the screen shows inside the window's rectangle (the part on the screen) as a 24-bit BMP.
 bool screenshot(HWND window, const std::string& file);
 std::string artifactPath(const std::string& name);
 
