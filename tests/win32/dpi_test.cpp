@@ -11,6 +11,7 @@
 #include "tests/e2e/driver.h"
 #include "tests/win32/game_process.h"
 #include "toolkit/markup_painter.h"
+#include "toolkit/print_preview.h"
 #include "common/win32/text.h"
 
 #include <gtest/gtest.h>
@@ -555,13 +556,15 @@ TEST(AtThisDpiPictures, ComeFromTheSourceForTheirScale)
     }
 }
 
-// Runs a modal dialog; another thread checks its window, photographs it and closes it.
-void checkDialog(const std::function<void()>& run, const tk::Bounds& logicalClient, const char* what)
+// Runs a modal window; another thread checks it, photographs it and closes it. Without a
+// client size of its own (a window the user sizes) the client is taken as it is.
+void checkModal(const std::function<void()>& run, const wchar_t* windowClass, const tk::Bounds* logicalClient,
+                const char* what)
 {
     std::thread driver([&] {
         HWND dialog = nullptr;
         e2e::waitFor([&] {
-            dialog = FindWindowW(L"TSlovoDialog", nullptr);
+            dialog = FindWindowW(windowClass, nullptr);
             return dialog && IsWindowVisible(dialog);
         }, std::chrono::seconds(10));
         if (!dialog) {
@@ -571,9 +574,13 @@ void checkDialog(const std::function<void()>& run, const tk::Bounds& logicalClie
         Sleep(200);
         e2e::screenshot(dialog, e2e::artifactPath(shotName(what)));
         const RECT client = clientRect(dialog);
-        EXPECT_EQ(client.right, tk::scaled(logicalClient.width, childDpi())) << what;
-        EXPECT_EQ(client.bottom, tk::scaled(logicalClient.height, childDpi())) << what;
-        checkChildren(dialog, logicalClient, what);
+        tk::Bounds logical{0, 0, MulDiv(client.right, tk::kBaseDpi, childDpi()), MulDiv(client.bottom, tk::kBaseDpi, childDpi())};
+        if (logicalClient) {
+            EXPECT_EQ(client.right, tk::scaled(logicalClient->width, childDpi())) << what;
+            EXPECT_EQ(client.bottom, tk::scaled(logicalClient->height, childDpi())) << what;
+            logical = *logicalClient;
+        }
+        checkChildren(dialog, logical, what);
         PostMessageW(dialog, WM_CLOSE, 0, 0);
     });
     run();
@@ -594,7 +601,8 @@ TEST(AtThisDpiDialogs, TheInstructionAndTheStopDialog)
     instruction.Images = &tk::ResourceImageList::editorImages();
     instruction.CenterButton.Visible = false;
     instruction.RightButton = {"Закрыть", true, true, 2, true};
-    checkDialog([&] { instruction.Execute(); }, tk::Bounds{0, 0, 600, 400}, "instruction");
+    const tk::Bounds instructionClient{0, 0, 600, 400};
+    checkModal([&] { instruction.Execute(); }, L"TSlovoDialog", &instructionClient, "instruction");
 
     fx::TProStopDialog stop;
     stop.Language = fx::TDialogLanguage::dlRussian;
@@ -603,7 +611,19 @@ TEST(AtThisDpiDialogs, TheInstructionAndTheStopDialog)
     stop.StopMessage = "Строка таблицы не заполнена! Заполните &слово и подсказку, затем сохраните таблицу еще раз.";
     stop.HelpContext = 1;
     // Its layout is given at 120 pixels per inch: 402 x 169 there.
-    checkDialog([&] { stop.Execute(); }, tk::Bounds{0, 0, 322, 135}, "stop");
+    const tk::Bounds stopClient{0, 0, 322, 135};
+    checkModal([&] { stop.Execute(); }, L"TSlovoDialog", &stopClient, "stop");
+
+    // The print preview, sized by the user, opens at its 96-DPI size scaled, within the screen.
+    std::vector<std::vector<std::string>> cells{{"", "Слово", "Подсказка"}};
+    for (int row = 1; row <= 40; ++row)
+        cells.push_back({std::to_string(row), "ЖШЩЮМЖШЩЮМ", "ЗДЕСЬ ДЛИННАЯ ПОДСКАЗКА К СЛОВУ"});
+    tk::PreviewMemory memory;
+    checkModal([&] { tk::showPrintPreview(nullptr, cells, memory); }, L"TSlovoPreview", nullptr, "preview");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(memory.rect.right - memory.rect.left, std::min<int>(tk::scaled(500, childDpi()), work.right - work.left));
+    EXPECT_EQ(memory.rect.bottom - memory.rect.top, std::min<int>(tk::scaled(650, childDpi()), work.bottom - work.top));
 }
 
 } // namespace
