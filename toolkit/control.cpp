@@ -234,9 +234,9 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
                                                          : reinterpret_cast<DRAWITEMSTRUCT*>(lp)->itemData;
             if (const MenuItem* item = MenuItem::fromItemData(data)) {
                 if (msg == WM_MEASUREITEM)
-                    item->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+                    item->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp), dpi_);
                 else
-                    item->draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+                    item->draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lp), dpi_);
                 return TRUE;
             }
             break;
