@@ -11,6 +11,7 @@
 #include "tests/e2e/driver.h"
 #include "tests/win32/game_process.h"
 #include "toolkit/markup_painter.h"
+#include "toolkit/menu.h"
 #include "toolkit/print_preview.h"
 #include "common/win32/text.h"
 
@@ -509,6 +510,47 @@ TEST_F(AtThisDpi, ADpiChangeLaysTheWindowOutAgain)
     EXPECT_EQ(client.bottom, tk::scaled(274, to));
     window->RzToolbarButton1Click();
     check("dpi-changed");
+}
+
+// What the menu timer saw: the item's rectangle, and its glyph's place photographed.
+struct MenuSight {
+    HMENU menu = nullptr;
+    RECT item{};
+    int ticks = 0;
+};
+MenuSight g_menuSight;
+
+void CALLBACK menuTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    const HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup) || ++g_menuSight.ticks < 4)
+        return;
+    GetMenuItemRect(nullptr, g_menuSight.menu, 0, &g_menuSight.item);
+    e2e::screenshot(popup, e2e::artifactPath(shotName("menu")));
+    EndMenu();
+}
+
+// The main window's menus drop from the form: their items are measured at its DPI, room for the
+// glyph, the gaps and the caption in the menu font at that DPI.
+TEST_F(AtThisDpi, MenuItemsHoldTheirGlyphAndCaption)
+{
+    tk::PopupMenu menu;
+    tk::MenuItem& item = menu.add(9001, "probe", "Выключить");
+    item.setGlyph(tk::Picture::shared(L"Delete16.gif"));
+    g_menuSight = {menu.handle(), {}, 0};
+    SetCursorPos(1, 1);
+    const UINT_PTR timer = SetTimer(window->handle(), 77, 100, menuTick);
+    TrackPopupMenu(menu.handle(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, 200, 200, 0, window->handle(), nullptr);
+    KillTimer(window->handle(), timer);
+    const int dpi = childDpi();
+    const RECT& r = g_menuSight.item;
+    ASSERT_GT(r.right - r.left, 0) << "the menu did not show";
+    EXPECT_GE(r.bottom - r.top, tk::scaled(tk::MenuItem::kGlyphSize + 4, dpi));
+    const int needs = tk::scaled(tk::MenuItem::kGlyphLeft + tk::MenuItem::kGlyphSize + tk::MenuItem::kCaptionGap, dpi)
+                      + textWidth(tk::menuFont(dpi), "Выключить");
+    EXPECT_GE(r.right - r.left, needs);
+    const RECT glyph = tk::MenuItem::glyphRect(RECT{0, 0, r.right - r.left, r.bottom - r.top}, dpi);
+    EXPECT_EQ(glyph.right - glyph.left, tk::scaled(16, dpi));
 }
 
 // Pictures at each DPI: the picture itself at 96, its twice-size source at 192, the twice-size
