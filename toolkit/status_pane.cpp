@@ -61,7 +61,8 @@ void StatusPane::paint(HDC dc)
         const Picture& glyph = glyph_->atDpi(dpi());
         glyph.draw(dc, r.left + scale(3), (r.bottom - r.top - glyph.height()) / 2);
     }
-    RECT textRect{r.left + scale(glyph_ ? kGlyphSpace : kTextMargin), r.top, r.right - scale(2), r.bottom};
+    const int textLeft = r.left + scale(glyph_ ? kGlyphSpace : kTextMargin);
+    RECT textRect{textLeft, r.top, textLeft + textRoom(), r.bottom};
     DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &textRect,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old);

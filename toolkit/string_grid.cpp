@@ -253,6 +253,9 @@ void StringGrid::showEditor()
     ensureVisible(row);
     const RECT r = logicalCellRect(col, row);
     editor_->setBounds(Bounds{r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1});
+    // The grid's font, at its DPI now (a DPI change gave the editor the toolkit's own); before
+    // the margins, which a font resets.
+    SendMessageW(editor_->handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (ToolButton* b = editor_->button()) {
         const int size = r.bottom - r.top - 1;
         b->setBounds(Bounds{r.right - r.left - 1 - size, 0, size, size});

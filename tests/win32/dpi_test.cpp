@@ -500,6 +500,8 @@ TEST_F(AtThisDpi, ADpiChangeLaysTheWindowOutAgain)
     const RECT inside = clientRect(window->handle());
     const int frameW = before.right - before.left - inside.right, frameH = before.bottom - before.top - inside.bottom;
     RECT suggested{10, 20, 10 + tk::scaled(516, to) + frameW, 20 + tk::scaled(274, to) + frameH};
+    // The editor open before the change: its fields, grid and labels follow too.
+    window->RzToolbarButton1Click();
     SendMessageW(window->handle(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(window->form().dpi(), to);
     RECT now{};
@@ -508,8 +510,13 @@ TEST_F(AtThisDpi, ADpiChangeLaysTheWindowOutAgain)
     const RECT client = clientRect(window->handle());
     EXPECT_EQ(client.right, tk::scaled(516, to));
     EXPECT_EQ(client.bottom, tk::scaled(274, to));
-    window->RzToolbarButton1Click();
     check("dpi-changed");
+    // The grid's cell editor writes in the grid's font at the new DPI.
+    tk::StringGrid& grid = window->editor()->grid();
+    grid.moveTo(1, 1);
+    grid.showEditor();
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(grid.editor().handle(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(font, tk::sharedFont(L"Tahoma", 11, false, to)) << "the cell editor's font is " << faceOf(font);
 }
 
 // What the menu timer saw: the item's rectangle, and its glyph's place photographed.
