@@ -252,6 +252,17 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     }
+    case WM_DPICHANGED:
+        // A top-level window moved to a monitor of another DPI: the layout follows, in the
+        // rectangle the system suggests.
+        if (!parent_) {
+            setDpi(HIWORD(wp));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         const COLORREF colour = backgroundColour();

@@ -128,14 +128,6 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
-    case WM_DPICHANGED: {
-        // Moved to a monitor of another DPI: the layout follows, in the rectangle the system suggests.
-        setDpi(HIWORD(wp));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-        SetWindowPos(handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    }
     case WM_WINDOWPOSCHANGED:
         if (Application::instance().mainWindow() == handle())
             Application::instance().noteMainWindowMinimized(IsIconic(handle()) != FALSE);

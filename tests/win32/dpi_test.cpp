@@ -630,6 +630,24 @@ void checkModal(const std::function<void()>& run, const wchar_t* windowClass, co
             logical = *logicalClient;
         }
         checkChildren(dialog, logical, what);
+        if (!logicalClient) {
+            // The print preview opens at its 96-DPI size scaled, within the screen.
+            RECT work{}, opened{};
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            GetWindowRect(dialog, &opened);
+            EXPECT_EQ(opened.right - opened.left, std::min<int>(tk::scaled(500, childDpi()), work.right - work.left));
+            EXPECT_EQ(opened.bottom - opened.top, std::min<int>(tk::scaled(650, childDpi()), work.bottom - work.top));
+            // Dragged to a monitor of another DPI, the window the user sizes follows too.
+            const int to = childDpi() == 144 ? 96 : 144;
+            RECT suggested{0, 0, tk::scaled(400, to), tk::scaled(300, to)};
+            SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+            RECT now{};
+            GetWindowRect(dialog, &now);
+            EXPECT_TRUE(EqualRect(&now, &suggested)) << what << " at " << describe(now);
+            const RECT after = clientRect(dialog);
+            checkChildren(dialog, tk::Bounds{0, 0, MulDiv(after.right, tk::kBaseDpi, to), MulDiv(after.bottom, tk::kBaseDpi, to)},
+                          std::string(what) + " after the DPI change");
+        }
         PostMessageW(dialog, WM_CLOSE, 0, 0);
     });
     run();
@@ -663,16 +681,16 @@ TEST(AtThisDpiDialogs, TheInstructionAndTheStopDialog)
     const tk::Bounds stopClient{0, 0, 322, 135};
     checkModal([&] { stop.Execute(); }, L"TSlovoDialog", &stopClient, "stop");
 
-    // The print preview, sized by the user, opens at its 96-DPI size scaled, within the screen.
+    // The print preview, a window the user sizes.
     std::vector<std::vector<std::string>> cells{{"", "Слово", "Подсказка"}};
     for (int row = 1; row <= 40; ++row)
         cells.push_back({std::to_string(row), "ЖШЩЮМЖШЩЮМ", "ЗДЕСЬ ДЛИННАЯ ПОДСКАЗКА К СЛОВУ"});
     tk::PreviewMemory memory;
     checkModal([&] { tk::showPrintPreview(nullptr, cells, memory); }, L"TSlovoPreview", nullptr, "preview");
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_EQ(memory.rect.right - memory.rect.left, std::min<int>(tk::scaled(500, childDpi()), work.right - work.left));
-    EXPECT_EQ(memory.rect.bottom - memory.rect.top, std::min<int>(tk::scaled(650, childDpi()), work.bottom - work.top));
+    // It keeps the place it had last, the one the DPI change gave it.
+    const int to = childDpi() == 144 ? 96 : 144;
+    EXPECT_EQ(memory.rect.right - memory.rect.left, tk::scaled(400, to));
+    EXPECT_EQ(memory.rect.bottom - memory.rect.top, tk::scaled(300, to));
 }
 
 } // namespace
