@@ -14,7 +14,6 @@ public:
 
     void setBlinking(bool blinking);
     void setGlyph(Picture* glyph);
-    Picture* glyph() const { return glyph_; }
     // Room for the text, at the pane's DPI: the width less the glyph's place and the margins.
     int textRoom() const;
     bool blinking() const { return blinking_; }
