@@ -2,9 +2,10 @@
 # manifest and the VERSIONINFO from the project version.
 set(SLOVO_PUBLISHER "Slovolovka" CACHE STRING "Publisher named in the version resource and the uninstall entry")
 
-# slovo_windows_resources(<target> DESCRIPTION <text> [ICON <file.ico>])
+# slovo_windows_resources(<target> DESCRIPTION <text> [ICON <file.ico>] [DPI_AWARE])
+# DPI_AWARE: the program draws itself at every monitor's DPI (per monitor, v2).
 function(slovo_windows_resources target)
-  cmake_parse_arguments(R "" "DESCRIPTION;ICON" "" ${ARGN})
+  cmake_parse_arguments(R "DPI_AWARE" "DESCRIPTION;ICON" "" ${ARGN})
   if(NOT R_DESCRIPTION)
     message(FATAL_ERROR "slovo_windows_resources(${target}): DESCRIPTION is required")
   endif()
@@ -34,6 +35,20 @@ function(slovo_windows_resources target)
     set(SLOVO_RES_ICON "MAINICON ICON \"${icon}\"")
   else()
     set(SLOVO_RES_ICON "")
+  endif()
+  if(R_DPI_AWARE)
+    set(SLOVO_RES_DPI [=[
+  <!-- Drawn at the monitor's own DPI rather than stretched as a bitmap: per monitor (v2) from
+       Windows 10 1703, per monitor before it, the system's DPI on Windows 7. -->
+  <application xmlns="urn:schemas-microsoft-com:asm.v3">
+    <windowsSettings>
+      <dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>
+      <dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>
+    </windowsSettings>
+  </application>
+]=])
+  else()
+    set(SLOVO_RES_DPI "")
   endif()
   configure_file(${SLOVO_CMAKE_DIR}/app.manifest.in ${SLOVO_RES_MANIFEST} @ONLY)
   configure_file(${SLOVO_CMAKE_DIR}/version.rc.in ${dir}/${output}_version.rc @ONLY)

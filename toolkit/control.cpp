@@ -22,23 +22,31 @@ HBRUSH solidBrush(COLORREF colour)
     return brush;
 }
 
-HFONT sharedFont(const std::wstring& face, int pixelHeight, bool bold)
+HFONT sharedFont(const std::wstring& face, int pixelHeight, bool bold, int dpi)
 {
+    pixelHeight = scaled(pixelHeight, dpi);
+    // MS Sans Serif is a bitmap face with its sizes drawn for 96 DPI, offered only on a screen of
+    // 96 DPI; elsewhere the system would pick a wider substitute, so its outline successor,
+    // Tahoma, scales with the layout.
+    const bool bitmapFace = dpi == kBaseDpi && systemDpi() == kBaseDpi;
+    const std::wstring& chosen = !bitmapFace && face == L"MS Sans Serif" ? L"Tahoma" : face;
     static std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
-    HFONT& font = fonts[{face, pixelHeight, bold}];
+    HFONT& font = fonts[{chosen, pixelHeight, bold}];
     if (!font)
         font = CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face.c_str());
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, chosen.c_str());
     return font;
 }
 
-HFONT defaultFont()
+HFONT defaultFont(int dpi)
 {
-    static const HFONT font = sharedFont(L"MS Sans Serif", 11, false);
-    return font;
+    return sharedFont(L"MS Sans Serif", 11, false, dpi);
 }
 
-Control::Control(Control* parent, std::string name) : parent_(parent), name_(std::move(name)) {}
+Control::Control(Control* parent, std::string name)
+    : parent_(parent), name_(std::move(name)), dpi_(parent ? parent->dpi() : systemDpi())
+{
+}
 
 Control::~Control()
 {
@@ -74,8 +82,8 @@ void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, int i
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     const bool ours = GetClassInfoExW(Application::instance().module(), className, &wc) && wc.lpfnWndProc == windowProc;
-    hwnd_ = CreateWindowExW(exStyle, className, wide(text).c_str(), style, bounds_.x, bounds_.y, bounds_.width,
-                            bounds_.height, parentWindow,
+    const Bounds b = deviceBounds();
+    hwnd_ = CreateWindowExW(exStyle, className, wide(text).c_str(), style, b.x, b.y, b.width, b.height, parentWindow,
                             parent_ ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr,
                             Application::instance().module(), ours ? this : nullptr);
     // The object rides in the window's user data: a window property costs a server round
@@ -86,7 +94,48 @@ void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, int i
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
     }
     if (!ours)
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi_)), FALSE);
+}
+
+Bounds Control::deviceBounds() const
+{
+    if (!parent_)
+        return bounds_;
+    // Edges are scaled, not sizes: controls that touch at 96 DPI touch at every DPI.
+    const int left = scale(bounds_.x), top = scale(bounds_.y);
+    return {left, top, scale(bounds_.x + bounds_.width) - left, scale(bounds_.y + bounds_.height) - top};
+}
+
+void Control::setDpi(int dpi)
+{
+    applyDpi(dpi);
+    if (!hwnd_)
+        return;
+    // Every descendant, whatever its depth; a child's place is relative to its parent, so the
+    // order does not matter.
+    EnumChildWindows(hwnd_, applyDpiToChild, dpi);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+BOOL CALLBACK Control::applyDpiToChild(HWND child, LPARAM dpi)
+{
+    if (Control* control = fromHandle(child))
+        control->applyDpi(static_cast<int>(dpi));
+    return TRUE;
+}
+
+void Control::applyDpi(int dpi)
+{
+    dpi_ = dpi;
+    if (!hwnd_)
+        return;
+    if (parent_) {
+        const Bounds b = deviceBounds();
+        SetWindowPos(hwnd_, nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (systemProc_)
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi_)), FALSE);
+    dpiChanged();
 }
 
 Control* Control::fromHandle(HWND hwnd)
@@ -185,9 +234,9 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
                                                          : reinterpret_cast<DRAWITEMSTRUCT*>(lp)->itemData;
             if (const MenuItem* item = MenuItem::fromItemData(data)) {
                 if (msg == WM_MEASUREITEM)
-                    item->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+                    item->measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp), dpi_);
                 else
-                    item->draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+                    item->draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lp), dpi_);
                 return TRUE;
             }
             break;
@@ -203,6 +252,17 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     }
+    case WM_DPICHANGED:
+        // A top-level window moved to a monitor of another DPI: the layout follows, in the
+        // rectangle the system suggests.
+        if (!parent_) {
+            setDpi(HIWORD(wp));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         const COLORREF colour = backgroundColour();
@@ -233,8 +293,10 @@ COLORREF Control::backgroundColour() const
 void Control::setBounds(const Bounds& b)
 {
     bounds_ = b;
-    if (hwnd_)
-        SetWindowPos(hwnd_, nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (hwnd_) {
+        const Bounds d = deviceBounds();
+        SetWindowPos(hwnd_, nullptr, d.x, d.y, d.width, d.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Control::setVisible(bool v)

@@ -2,6 +2,8 @@
 // hint. Subclasses paint and react through handleMessage.
 #pragma once
 
+#include "toolkit/dpi.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -25,8 +27,17 @@ public:
     Control* parent() const { return parent_; }
     const std::string& name() const { return name_; }
 
+    // Bounds of a child are given in 96-DPI pixels and placed scaled to the control's DPI; a
+    // top-level window's bounds are its screen rectangle, in screen pixels.
     void setBounds(const Bounds& b);
     Bounds bounds() const { return bounds_; }
+    // The DPI this control is laid out for: its parent's, for a top-level window the system's
+    // until the window learns its monitor's.
+    int dpi() const { return dpi_; }
+    // A layout length in 96-DPI pixels at this control's DPI.
+    int scale(int value) const { return scaled(value, dpi_); }
+    // Lays this control and every control inside it out again for another DPI.
+    void setDpi(int dpi);
     void setVisible(bool visible);
     bool visible() const;
     void setEnabled(bool enabled);
@@ -58,24 +69,30 @@ protected:
     LRESULT defaultProc(UINT msg, WPARAM wp, LPARAM lp);
     // WM_COMMAND / WM_NOTIFY from a child, forwarded to the child that sent it.
     virtual void command(WORD /*notifyCode*/) {}
+    // After the DPI changed and the control has its new place: fonts and sizes of its own.
+    virtual void dpiChanged() {}
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    Bounds deviceBounds() const;
+    void applyDpi(int dpi);
+    static BOOL CALLBACK applyDpiToChild(HWND child, LPARAM dpi);
 
     Control* parent_;
     std::string name_;
     std::string hint_;
     Bounds bounds_;
+    int dpi_;
     HWND hwnd_ = nullptr;
     WNDPROC systemProc_ = nullptr; // for system classes such as BUTTON
     bool selfPainted_ = false;
 };
 
-// The program's dialog font: MS Sans Serif 8 pt, Russian character set.
-HFONT defaultFont();
-// A shared font, made once per face, height and weight for the whole run.
-HFONT sharedFont(const std::wstring& face, int pixelHeight, bool bold);
+// The program's dialog font: MS Sans Serif 8 pt, Russian character set, at that DPI.
+HFONT defaultFont(int dpi = kBaseDpi);
+// A shared font, made once per face, height (96-DPI pixels, scaled to dpi) and weight for the whole run.
+HFONT sharedFont(const std::wstring& face, int pixelHeight, bool bold, int dpi = kBaseDpi);
 // A shared brush of one colour; never deleted by the caller.
 HBRUSH solidBrush(COLORREF colour);
 

@@ -10,8 +10,7 @@ DialogWindow::DialogWindow(const std::string& caption, int clientWidth, int clie
 {
     registerClass(L"TSlovoDialog", 0, nullptr);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
-    RECT r{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+    const RECT r = windowRectForClient(scale(clientWidth), scale(clientHeight), style, WS_EX_DLGMODALFRAME, dpi());
     setBounds({0, 0, r.right - r.left, r.bottom - r.top});
     create(L"TSlovoDialog", style, WS_EX_DLGMODALFRAME, 0, caption);
 }
@@ -90,7 +89,7 @@ LRESULT DialogWindow::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         GetClientRect(handle(), &r);
         FillRect(reinterpret_cast<HDC>(wp), &r, solidBrush(colour_));
         for (const Bounds& f : frames_) {
-            RECT edge{f.x, f.y, f.x + f.width, f.y + f.height};
+            RECT edge{scale(f.x), scale(f.y), scale(f.x + f.width), scale(f.y + f.height)};
             DrawEdge(reinterpret_cast<HDC>(wp), &edge, EDGE_ETCHED, BF_RECT);
         }
         return 1;

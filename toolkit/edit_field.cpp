@@ -13,15 +13,22 @@ EditField::EditField(Control* parent, std::string name, const Bounds& bounds, in
 
 ToolButton& EditField::addButton(const std::string& caption)
 {
+    // The client area inside the border, in the 96-DPI layout the button is placed in.
     RECT r;
     GetClientRect(handle(), &r);
-    const int size = r.bottom - r.top;
+    const int width = MulDiv(r.right, kBaseDpi, dpi()), size = MulDiv(r.bottom, kBaseDpi, dpi());
     const int id = GetDlgCtrlID(handle()) + 1;
-    button_ = std::make_unique<ToolButton>(this, name() + "Button", Bounds{r.right - size, 0, size, size}, caption, id,
+    button_ = std::make_unique<ToolButton>(this, name() + "Button", Bounds{width - size, 0, size, size}, caption, id,
                                            ButtonLook::Push);
-    // The text stops short of the button.
-    SendMessageW(handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, size + 1));
+    dpiChanged();
     return *button_;
+}
+
+void EditField::dpiChanged()
+{
+    // The text stops short of the button.
+    if (button_)
+        SendMessageW(handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, scale(button_->bounds().width + 1)));
 }
 
 LRESULT EditField::handleMessage(UINT msg, WPARAM wp, LPARAM lp)

@@ -23,6 +23,7 @@ public:
 
 protected:
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void dpiChanged() override;
 
 private:
     std::unique_ptr<ToolButton> button_;

@@ -12,10 +12,16 @@ void Form::createWindow(const std::string& caption, int clientWidth, int clientH
     colour_ = colour;
     registerClass(className_, CS_DBLCLKS, nullptr);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT r{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, 0);
+    const RECT r = windowRectForClient(scale(clientWidth), scale(clientHeight), style, 0, dpi());
     setBounds({CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top});
     create(className_, style, 0, 0, caption);
+    // The system places the window, maybe on a monitor of another DPI than the system's.
+    if (const int actual = windowDpi(handle()); actual != dpi()) {
+        setDpi(actual);
+        const RECT sized = windowRectForClient(scale(clientWidth), scale(clientHeight), style, 0, actual);
+        SetWindowPos(handle(), nullptr, 0, 0, sized.right - sized.left, sized.bottom - sized.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Form::show()

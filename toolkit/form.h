@@ -16,7 +16,7 @@ class Form : public Control, public Persistent {
 public:
     Form(const wchar_t* className, std::string name);
 
-    // Creates the window with the given client size; the system picks the position.
+    // Creates the window with the given client size (96-DPI pixels); the system picks the position.
     void createWindow(const std::string& caption, int clientWidth, int clientHeight, COLORREF colour);
     // OnShow runs first, then the window appears in its window state.
     void show();

@@ -22,7 +22,7 @@ fx::MarkupResult HtmlLabel::layout(HDC dc, bool measure, int probeX, int probeY,
 {
     RECT r;
     GetClientRect(handle(), &r);
-    GdiSurface surface(dc, style_.font);
+    GdiSurface surface(dc, style_.font, dpi());
     const std::string source = text();
     fx::MarkupRequest q = markupRequest(source, RECT{r.left, r.top, r.right, measure ? 100000 : r.bottom}, style_);
     q.images = images_;
@@ -44,8 +44,9 @@ void HtmlLabel::autoSize()
     const HDC dc = GetDC(handle());
     const fx::MarkupResult m = layout(dc, true, -1, -1, false);
     ReleaseDC(handle(), dc);
+    // The bounds are at 96 DPI; the text's height at the label's own is rounded up.
     Bounds b = bounds();
-    b.height = m.height;
+    b.height = (m.height * kBaseDpi + dpi() - 1) / dpi();
     setBounds(b);
 }
 
@@ -107,7 +108,7 @@ void ResourceImageList::drawImage(int index, fx::MarkupSurface& surface, int x, 
 {
     const std::wstring name = L"imagelist" + std::to_wstring(index) + L".gif";
     if (const Picture* p = Picture::shared(name))
-        p->draw(static_cast<GdiSurface&>(surface).dc(), x, y);
+        p->atDpi(surface.pixelsPerInch()).draw(static_cast<GdiSurface&>(surface).dc(), x, y);
 }
 
 } // namespace tk

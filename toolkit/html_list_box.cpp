@@ -44,7 +44,7 @@ std::string HtmlListBox::item(int index) const
 
 fx::MarkupResult HtmlListBox::run(HDC dc, const std::string& text, const RECT& rect, bool measure, bool selected)
 {
-    GdiSurface surface(dc, style_.font);
+    GdiSurface surface(dc, style_.font, dpi());
     fx::MarkupRequest r = markupRequest(text, RECT{rect.left, rect.top, rect.right, measure ? rect.top + 100000 : rect.bottom}, style_);
     r.images = images_;
     r.measureOnly = measure;
@@ -55,15 +55,15 @@ fx::MarkupResult HtmlListBox::run(HDC dc, const std::string& text, const RECT& r
 void HtmlListBox::measureItem(MEASUREITEMSTRUCT& mis)
 {
     if (itemHeight_ > 0) {
-        mis.itemHeight = static_cast<UINT>(itemHeight_);
+        mis.itemHeight = static_cast<UINT>(scale(itemHeight_));
         return;
     }
     RECT client;
     GetClientRect(handle(), &client);
     const HDC dc = GetDC(handle());
-    const fx::MarkupResult m = run(dc, item(static_cast<int>(mis.itemID)), RECT{2, 0, client.right - 2, 0}, true, false);
+    const fx::MarkupResult m = run(dc, item(static_cast<int>(mis.itemID)), RECT{scale(2), 0, client.right - scale(2), 0}, true, false);
     ReleaseDC(handle(), dc);
-    mis.itemHeight = static_cast<UINT>(std::min(255, m.height + 2));
+    mis.itemHeight = static_cast<UINT>(std::min(255, m.height + scale(2)));
 }
 
 void HtmlListBox::drawItem(const DRAWITEMSTRUCT& dis)
@@ -73,8 +73,8 @@ void HtmlListBox::drawItem(const DRAWITEMSTRUCT& dis)
     const bool selected = (dis.itemState & ODS_SELECTED) != 0;
     FillRect(dis.hDC, &dis.rcItem, solidBrush(GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW)));
     RECT box = dis.rcItem;
-    box.left += 2;
-    box.top += 1;
+    box.left += scale(2);
+    box.top += scale(1);
     // On a selection the markup keeps its hands off the text colour.
     const fx::Font base = style_.font;
     style_.font.colour = selected ? 0x80000000u + COLOR_HIGHLIGHTTEXT : base.colour;

@@ -1,10 +1,8 @@
 // Picture control over a BITMAP resource.
 #include "toolkit/image.h"
 
-#include "toolkit/application.h"
+#include "toolkit/picture.h"
 #include "common/win32/text.h"
-
-#include <map>
 
 namespace tk {
 
@@ -19,14 +17,15 @@ Image::Image(Control* parent, std::string name, const Bounds& bounds, int id) : 
 void Image::setPicture(const std::string& resourceName)
 {
     // Pictures are loaded once and shared for the whole run: stages change on every miss.
-    static std::map<std::string, HBITMAP> loaded;
-    HBITMAP& bitmap = loaded[resourceName];
-    if (!bitmap)
-        bitmap = static_cast<HBITMAP>(LoadImageW(Application::instance().module(), wide(resourceName).c_str(),
-                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    bitmap_ = bitmap;
+    bitmap_ = bitmapAtDpi(wide(resourceName), dpi());
     setText(resourceName);
     InvalidateRect(handle(), nullptr, FALSE);
+}
+
+void Image::dpiChanged()
+{
+    if (!text().empty())
+        bitmap_ = bitmapAtDpi(wide(text()), dpi());
 }
 
 void Image::paint(HDC dc)

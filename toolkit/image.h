@@ -14,6 +14,7 @@ public:
 
 protected:
     void paint(HDC dc) override;
+    void dpiChanged() override;
 
 private:
     HBITMAP bitmap_ = nullptr;

@@ -10,11 +10,15 @@ namespace tk {
 Label::Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id)
     : Control(parent, std::move(name)), style_(style)
 {
-    font_ = sharedFont(style.face, style.pixelHeight, style.bold);
     registerClass(L"TSlovoLabel", 0, nullptr);
     setBounds(bounds);
     create(L"TSlovoLabel", WS_VISIBLE, 0, id, "");
     setSelfPainted();
+}
+
+HFONT Label::font() const
+{
+    return sharedFont(style_.face, style_.pixelHeight, style_.bold, dpi());
 }
 
 void Label::paint(HDC dc)
@@ -30,7 +34,7 @@ void Label::paint(HDC dc)
     const std::wstring s = wide(text());
     if (s.empty())
         return;
-    const HGDIOBJ old = SelectObject(dc, font_);
+    const HGDIOBJ old = SelectObject(dc, font());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, IsWindowEnabled(handle()) ? style_.colour : GetSysColor(COLOR_GRAYTEXT));
     UINT flags = DT_NOPREFIX | (style_.centre ? DT_CENTER : DT_LEFT);

@@ -22,6 +22,8 @@ struct LabelStyle {
 class Label : public Control {
 public:
     Label(Control* parent, std::string name, const Bounds& bounds, const LabelStyle& style, int id = 0);
+    // The font the text is drawn in, at the label's DPI.
+    HFONT font() const;
 
 protected:
 
@@ -29,7 +31,6 @@ private:
     void paint(HDC dc) override;
 
     LabelStyle style_;
-    HFONT font_ = nullptr;
 };
 
 } // namespace tk

@@ -32,7 +32,7 @@ constexpr UINT kTextFlags = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_EXTER
 
 } // namespace
 
-GdiSurface::GdiSurface(HDC dc, const fx::Font& base) : dc_(dc), current_(base)
+GdiSurface::GdiSurface(HDC dc, const fx::Font& base, int dpi) : dc_(dc), dpi_(dpi), current_(base)
 {
     originalFont_ = SelectObject(dc_, fontFor(base, pixelsPerInch()));
     originalMode_ = SetBkMode(dc_, TRANSPARENT);
@@ -46,7 +46,7 @@ GdiSurface::~GdiSurface()
 
 int GdiSurface::pixelsPerInch() const
 {
-    return GetDeviceCaps(dc_, LOGPIXELSY);
+    return dpi_ > 0 ? dpi_ : GetDeviceCaps(dc_, LOGPIXELSY);
 }
 
 void GdiSurface::setFont(const fx::Font& font)
@@ -124,8 +124,12 @@ void ResourcePictures::drawPicture(const std::string& upperName, fx::MarkupSurfa
         return;
     const HDC dc = static_cast<GdiSurface&>(surface).dc();
     if (!stretch) {
-        p->draw(dc, box.left, box.top);
-        return;
+        // The engine made the box at the surface's DPI; the picture is drawn from the source for it.
+        p = &p->atDpi(surface.pixelsPerInch());
+        if (p->width() == box.right - box.left && p->height() == box.bottom - box.top) {
+            p->draw(dc, box.left, box.top);
+            return;
+        }
     }
     // WIDTH and HEIGHT stretch the picture into its box.
     const HDC mem = CreateCompatibleDC(dc);
@@ -146,7 +150,7 @@ namespace {
 
 fx::MarkupResult run(HDC dc, const std::string& text, const RECT& rect, const MarkupStyle& style, bool measure)
 {
-    GdiSurface surface(dc, style.font);
+    GdiSurface surface(dc, style.font, style.dpi);
     fx::MarkupRequest r = markupRequest(text, rect, style);
     r.measureOnly = measure;
     return fx::DrawMarkup(surface, r);

@@ -17,7 +17,8 @@ COLORREF resolveColour(uint32_t colour);
 
 class GdiSurface : public fx::MarkupSurface {
 public:
-    GdiSurface(HDC dc, const fx::Font& base);
+    // dpi 0: the device's own (a printer's); windows pass theirs.
+    GdiSurface(HDC dc, const fx::Font& base, int dpi = 0);
     ~GdiSurface() override;
     GdiSurface(const GdiSurface&) = delete;
     GdiSurface& operator=(const GdiSurface&) = delete;
@@ -36,6 +37,7 @@ public:
 
 private:
     HDC dc_;
+    int dpi_;
     fx::Font current_;
     uint32_t brush_ = fx::kNoColour;
     HGDIOBJ originalFont_;
@@ -64,6 +66,8 @@ struct MarkupStyle {
     bool pictures = true;
     // Pictures by index (idx:n), when the text uses any.
     fx::PictureSource* images = nullptr;
+    // The DPI of the window drawn in; 0 for the device's own.
+    int dpi = 0;
 };
 
 // A request with the style's settings: text, rectangle, pictures by name when the style wants them.

@@ -1,10 +1,12 @@
 // Popup menus with owner-drawn items.
 #include "toolkit/menu.h"
 
+#include "toolkit/dpi.h"
 #include "toolkit/picture.h"
 #include "common/win32/text.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace tk {
@@ -20,14 +22,18 @@ std::set<const MenuItem*>& liveItems()
 
 } // namespace
 
-HFONT menuFont()
+HFONT menuFont(int dpi)
 {
-    static const HFONT font = [] {
+    // Made once per DPI: the system's is given at the system's DPI.
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[dpi];
+    if (!font) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        return CreateFontIndirectW(&metrics.lfMenuFont);
-    }();
+        metrics.lfMenuFont.lfHeight = MulDiv(metrics.lfMenuFont.lfHeight, dpi, systemDpi());
+        font = CreateFontIndirectW(&metrics.lfMenuFont);
+    }
     return font;
 }
 
@@ -56,16 +62,17 @@ MenuItem* MenuItem::fromItemData(ULONG_PTR data)
     return liveItems().count(item) ? item : nullptr;
 }
 
-RECT MenuItem::glyphRect(const RECT& item)
+RECT MenuItem::glyphRect(const RECT& item, int dpi)
 {
-    const int top = item.top + (item.bottom - item.top - kGlyphSize) / 2;
-    return RECT{item.left + kGlyphLeft, top, item.left + kGlyphLeft + kGlyphSize, top + kGlyphSize};
+    const int size = scaled(kGlyphSize, dpi), left = item.left + scaled(kGlyphLeft, dpi);
+    const int top = item.top + (item.bottom - item.top - size) / 2;
+    return RECT{left, top, left + size, top + size};
 }
 
-void MenuItem::measure(MEASUREITEMSTRUCT& m) const
+void MenuItem::measure(MEASUREITEMSTRUCT& m, int dpi) const
 {
     const HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, menuFont());
+    const HGDIOBJ old = SelectObject(dc, menuFont(dpi));
     RECT text{0, 0, 0, 0};
     DrawTextW(dc, caption_.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT);
     TEXTMETRICW tm{};
@@ -73,22 +80,22 @@ void MenuItem::measure(MEASUREITEMSTRUCT& m) const
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     // The system adds the width of a check mark on its own.
-    m.itemWidth = static_cast<UINT>(kGlyphLeft + kGlyphSize + kCaptionGap + text.right + kCaptionGap);
-    m.itemHeight = static_cast<UINT>(std::max<LONG>(kGlyphSize + 4, tm.tmHeight + 6));
+    m.itemWidth = static_cast<UINT>(scaled(kGlyphLeft + kGlyphSize + kCaptionGap, dpi) + text.right + scaled(kCaptionGap, dpi));
+    m.itemHeight = static_cast<UINT>(std::max<LONG>(scaled(kGlyphSize + 4, dpi), tm.tmHeight + scaled(6, dpi)));
 }
 
-void MenuItem::draw(const DRAWITEMSTRUCT& d) const
+void MenuItem::draw(const DRAWITEMSTRUCT& d, int dpi) const
 {
     const bool selected = (d.itemState & ODS_SELECTED) != 0;
     const bool grayed = (d.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
     FillRect(d.hDC, &d.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
     if (glyph_) {
-        const RECT g = glyphRect(d.rcItem);
-        glyph_->draw(d.hDC, g.left, g.top, 0, grayed ? 96 : 255);
+        const RECT g = glyphRect(d.rcItem, dpi);
+        glyph_->atDpi(dpi).draw(d.hDC, g.left, g.top, 0, grayed ? 96 : 255);
     }
     RECT text = d.rcItem;
-    text.left += kGlyphLeft + kGlyphSize + kCaptionGap;
-    const HGDIOBJ old = SelectObject(d.hDC, menuFont());
+    text.left += scaled(kGlyphLeft + kGlyphSize + kCaptionGap, dpi);
+    const HGDIOBJ old = SelectObject(d.hDC, menuFont(dpi));
     SetBkMode(d.hDC, TRANSPARENT);
     SetTextColor(d.hDC, GetSysColor(grayed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;

@@ -35,11 +35,13 @@ public:
 
     // The item behind an owner-drawn menu entry's data, or nullptr when it is not one of ours.
     static MenuItem* fromItemData(ULONG_PTR data);
-    void measure(MEASUREITEMSTRUCT& m) const;
-    void draw(const DRAWITEMSTRUCT& d) const;
+    // At the DPI of the window the menu drops from.
+    void measure(MEASUREITEMSTRUCT& m, int dpi) const;
+    void draw(const DRAWITEMSTRUCT& d, int dpi) const;
 
-    // Where the glyph goes inside the item's rectangle (16 x 16 at 96 DPI).
-    static RECT glyphRect(const RECT& item);
+    // Where the glyph goes inside the item's rectangle (16 x 16 at 96 DPI); the lengths below
+    // are at 96 DPI.
+    static RECT glyphRect(const RECT& item, int dpi);
     static constexpr int kGlyphSize = 16;
     static constexpr int kGlyphLeft = 4;  // from the item's left edge
     static constexpr int kCaptionGap = 8; // between the glyph and the caption
@@ -73,7 +75,7 @@ private:
     std::vector<std::unique_ptr<MenuItem>> items_;
 };
 
-// The font menus are drawn with: the system's menu font.
-HFONT menuFont();
+// The font menus are drawn with: the system's menu font, at that DPI.
+HFONT menuFont(int dpi);
 
 } // namespace tk

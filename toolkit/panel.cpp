@@ -64,14 +64,15 @@ void Panel::paint(HDC dc)
     GetClientRect(handle(), &r);
     FillRect(dc, &r, solidBrush(colour_));
     if (hasCaption_) {
-        RECT bar{r.left, r.top, r.right, r.top + kCaptionHeight};
+        RECT bar{r.left, r.top, r.right, r.top + scale(kCaptionHeight)};
         FillRect(dc, &bar, solidBrush(barColour_));
         MarkupStyle style;
         style.font.bold = boldCaption_;
-        style.shadowOffset = 2;
+        style.shadowOffset = scale(2);
         style.pictures = false;
         style.images = captionImages_;
-        const RECT textRect{bar.left + 5, bar.top + 3, bar.right - (captionButton_ ? 22 : 4), bar.bottom};
+        style.dpi = dpi();
+        const RECT textRect{bar.left + scale(5), bar.top + scale(3), bar.right - scale(captionButton_ ? 22 : 4), bar.bottom};
         paintMarkup(dc, text(), textRect, style);
     }
     if (sunken_)

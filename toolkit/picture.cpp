@@ -2,12 +2,15 @@
 #include "toolkit/picture.h"
 
 #include "toolkit/application.h"
+#include "toolkit/dpi.h"
 
 #include <objidl.h>
 
 #include <gdiplus.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace tk {
@@ -111,9 +114,146 @@ Picture* Picture::shared(const std::wstring& name)
 {
     static std::map<std::wstring, std::unique_ptr<Picture>> pictures;
     auto it = pictures.find(name);
-    if (it == pictures.end())
+    if (it == pictures.end()) {
         it = pictures.emplace(name, fromResource(name)).first;
+        if (it->second)
+            it->second->name_ = name;
+    }
     return it->second.get();
+}
+
+namespace {
+
+// The pixels of a 32-bit DIB section, or of any bitmap drawn into one.
+std::vector<uint32_t> pixelsOf(HBITMAP bitmap, int& width, int& height)
+{
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    width = info.bmWidth;
+    height = std::abs(info.bmHeight);
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    // Bitmaps without alpha (BITMAP resources) are opaque.
+    if (info.bmBitsPixel != 32)
+        for (uint32_t& p : pixels)
+            p |= 0xFF000000u;
+    return pixels;
+}
+
+// For each target column (or row): the first source index and the weights of the sources it covers.
+struct Span {
+    int first = 0;
+    std::vector<double> weights;
+};
+
+std::vector<Span> spans(int from, int to)
+{
+    std::vector<Span> out(static_cast<size_t>(to));
+    const double step = static_cast<double>(from) / to;
+    for (int i = 0; i < to; ++i) {
+        const double a = i * step, b = (i + 1) * step;
+        Span& s = out[static_cast<size_t>(i)];
+        s.first = std::min(from - 1, static_cast<int>(std::floor(a)));
+        for (int k = s.first; k < from && k < b; ++k)
+            s.weights.push_back((std::min<double>(k + 1, b) - std::max<double>(k, a)) / step);
+    }
+    return out;
+}
+
+} // namespace
+
+HBITMAP resampled(HBITMAP source, int width, int height)
+{
+    int sw = 0, sh = 0;
+    const std::vector<uint32_t> src = pixelsOf(source, sw, sh);
+    if (sw <= 0 || sh <= 0 || width <= 0 || height <= 0)
+        return nullptr;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib)
+        return nullptr;
+    const std::vector<Span> columns = spans(sw, width), rows = spans(sh, height);
+    auto* out = static_cast<uint32_t*>(bits);
+    for (int y = 0; y < height; ++y) {
+        const Span& row = rows[static_cast<size_t>(y)];
+        for (int x = 0; x < width; ++x) {
+            const Span& column = columns[static_cast<size_t>(x)];
+            double sum[4] = {0, 0, 0, 0};
+            for (size_t j = 0; j < row.weights.size(); ++j) {
+                const uint32_t* line = &src[static_cast<size_t>(row.first + static_cast<int>(j)) * sw];
+                for (size_t i = 0; i < column.weights.size(); ++i) {
+                    const double w = row.weights[j] * column.weights[i];
+                    const uint32_t p = line[column.first + static_cast<int>(i)];
+                    for (int c = 0; c < 4; ++c)
+                        sum[c] += w * ((p >> (8 * c)) & 0xFF);
+                }
+            }
+            uint32_t p = 0;
+            for (int c = 0; c < 4; ++c)
+                p |= static_cast<uint32_t>(std::clamp(std::lround(sum[c]), 0L, 255L)) << (8 * c);
+            out[static_cast<size_t>(y) * width + x] = p;
+        }
+    }
+    return dib;
+}
+
+const Picture& Picture::atDpi(int dpi) const
+{
+    if (dpi == kBaseDpi || name_.empty())
+        return *this;
+    std::unique_ptr<Picture>& made = atDpi_[dpi];
+    if (made)
+        return *made;
+    const int w = scaled(width_, dpi), h = scaled(height_, dpi);
+    std::unique_ptr<Picture> twice = dpi > kBaseDpi ? fromResource(name_ + L".2X") : nullptr;
+    if (twice && (twice->width_ != 2 * width_ || twice->height_ != 2 * height_ || twice->frames_.size() != frames_.size()))
+        twice.reset();
+    if (twice && twice->width_ == w && twice->height_ == h) {
+        made = std::move(twice);
+        return *made;
+    }
+    made.reset(new Picture);
+    made->width_ = w;
+    made->height_ = h;
+    made->delays_ = delays_;
+    for (size_t f = 0; f < frames_.size(); ++f)
+        made->frames_.push_back(resampled(twice ? twice->frames_[f] : frames_[f], w, h));
+    return *made;
+}
+
+HBITMAP bitmapAtDpi(const std::wstring& name, int dpi)
+{
+    static std::map<std::pair<std::wstring, int>, HBITMAP> loaded;
+    HBITMAP& bitmap = loaded[{name, dpi}];
+    if (bitmap)
+        return bitmap;
+    const HMODULE module = Application::instance().module();
+    const auto load = [module](const std::wstring& resource) {
+        return static_cast<HBITMAP>(LoadImageW(module, resource.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    };
+    if (dpi == kBaseDpi)
+        return bitmap = load(name);
+    const HBITMAP base = bitmapAtDpi(name, kBaseDpi);
+    if (!base)
+        return nullptr;
+    BITMAP info{};
+    GetObjectW(base, sizeof info, &info);
+    const int w = scaled(info.bmWidth, dpi), h = scaled(std::abs(info.bmHeight), dpi);
+    HBITMAP source = base;
+    const HBITMAP twice = dpi > kBaseDpi ? load(name + L".2X") : nullptr;
+    BITMAP twiceInfo{};
+    if (twice && GetObjectW(twice, sizeof twiceInfo, &twiceInfo) && twiceInfo.bmWidth == 2 * info.bmWidth)
+        source = twice;
+    bitmap = resampled(source, w, h);
+    if (twice)
+        DeleteObject(twice);
+    return bitmap;
 }
 
 void Picture::draw(HDC dc, int x, int y, size_t frame, BYTE opacity) const

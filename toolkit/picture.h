@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,12 +32,27 @@ public:
 
     void draw(HDC dc, int x, int y, size_t frame = 0, BYTE opacity = 255) const;
 
+    // The picture as it shows at a DPI, its size scaled from this one's: this very picture at
+    // 96 DPI, the resource's twice-size source (name + ".2X") at 192, between and beyond the
+    // nearer source resampled. Made once per DPI; a shared picture without a name keeps its own.
+    const Picture& atDpi(int dpi) const;
+
 private:
     Picture() = default;
+    std::wstring name_;
     int width_ = 0, height_ = 0;
     std::vector<HBITMAP> frames_;
     std::vector<UINT> delays_;
+    mutable std::map<int, std::unique_ptr<Picture>> atDpi_;
 };
+
+// A 32-bit premultiplied copy of a bitmap at another size, each target pixel the average of the
+// source area it covers (a box filter: sharp when halving, smooth between).
+HBITMAP resampled(HBITMAP source, int width, int height);
+
+// A BITMAP resource for a DPI: the resource itself at 96, its ".2X" twin at 192, between and
+// beyond resampled from the nearer one (32 bits). Loaded once per name and DPI; nullptr when missing.
+HBITMAP bitmapAtDpi(const std::wstring& name, int dpi);
 
 // GDI+ for the whole run of the program.
 class GdiplusSession {

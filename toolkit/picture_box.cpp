@@ -52,7 +52,7 @@ void PictureBox::paint(HDC dc)
     GetClientRect(handle(), &r);
     FillRect(dc, &r, solidBrush(parent() ? parent()->backgroundColour() : GetSysColor(COLOR_BTNFACE)));
     if (Picture* p = picture())
-        p->draw(dc, 0, 0, frame_);
+        p->atDpi(dpi()).draw(dc, 0, 0, frame_);
 }
 
 LRESULT PictureBox::handleMessage(UINT msg, WPARAM wp, LPARAM lp)

@@ -111,7 +111,11 @@ public:
             const RECT& r = memory_.rect;
             setBounds({r.left, r.top, r.right - r.left, r.bottom - r.top});
         } else {
-            setBounds({(GetSystemMetrics(SM_CXSCREEN) - 500) / 2, (GetSystemMetrics(SM_CYSCREEN) - 650) / 2, 500, 650});
+            // At a high DPI the scaled page may not fit the screen: then it takes the screen's height.
+            RECT work{};
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            const int w = std::min<int>(scale(500), work.right - work.left), h = std::min<int>(scale(650), work.bottom - work.top);
+            setBounds({work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2, w, h});
         }
         setSelfPainted();
         create(L"TSlovoPreview", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, "Preview");
@@ -167,7 +171,7 @@ protected:
             finish();
             return 0;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {350, 100};
+            reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {scale(350), scale(100)};
             return 0;
         default:
             break;
@@ -186,7 +190,7 @@ protected:
         const HDC mem = CreateCompatibleDC(dc);
         const HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
         const HGDIOBJ old = SelectObject(mem, bitmap);
-        const RECT bar{0, 0, w, std::min(h, kBarHeight)};
+        const RECT bar{0, 0, w, std::min(h, scale(kBarHeight))};
         FillRect(mem, &bar, GetSysColorBrush(COLOR_BTNFACE));
         const RECT below{0, bar.bottom, w, h};
         FillRect(mem, &below, solidBrush(kGrey));
@@ -202,11 +206,12 @@ protected:
     }
 
 private:
-    static RECT pageRect(const RECT& client)
+    RECT pageRect(const RECT& client) const
     {
-        const int w = client.right, h = client.bottom - kBarHeight;
+        const int bar = scale(kBarHeight);
+        const int w = client.right, h = client.bottom - bar;
         const int pw = w * 9 / 10, ph = h * 9 / 10;
-        const int left = (w - pw) / 2, top = kBarHeight + (h - ph) / 2;
+        const int left = (w - pw) / 2, top = bar + (h - ph) / 2;
         return {left, top, left + pw, top + ph};
     }
 

@@ -39,6 +39,13 @@ void StatusPane::setGlyph(Picture* glyph)
     invalidate();
 }
 
+int StatusPane::textRoom() const
+{
+    RECT r;
+    GetClientRect(handle(), &r);
+    return r.right - scale(glyph_ ? kGlyphSpace : kTextMargin) - scale(2);
+}
+
 void StatusPane::paint(HDC dc)
 {
     RECT r;
@@ -47,12 +54,15 @@ void StatusPane::paint(HDC dc)
     RECT edge = r;
     DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
     const std::wstring s = wide(text());
-    const HGDIOBJ old = SelectObject(dc, defaultFont());
+    const HGDIOBJ old = SelectObject(dc, defaultFont(dpi()));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, highlighted_ ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_BTNTEXT));
-    if (glyph_)
-        glyph_->draw(dc, r.left + 3, (r.bottom - r.top - glyph_->height()) / 2);
-    RECT textRect{r.left + (glyph_ ? kGlyphSpace : kTextMargin), r.top, r.right - 2, r.bottom};
+    if (glyph_) {
+        const Picture& glyph = glyph_->atDpi(dpi());
+        glyph.draw(dc, r.left + scale(3), (r.bottom - r.top - glyph.height()) / 2);
+    }
+    const int textLeft = r.left + scale(glyph_ ? kGlyphSpace : kTextMargin);
+    RECT textRect{textLeft, r.top, textLeft + textRoom(), r.bottom};
     DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &textRect,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old);

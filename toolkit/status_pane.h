@@ -14,6 +14,8 @@ public:
 
     void setBlinking(bool blinking);
     void setGlyph(Picture* glyph);
+    // Room for the text, at the pane's DPI: the width less the glyph's place and the margins.
+    int textRoom() const;
     bool blinking() const { return blinking_; }
     // True while a blinking pane shows the highlight colour.
     bool highlighted() const { return highlighted_; }

@@ -79,8 +79,10 @@ EditField& StringGrid::editor()
 
 void StringGrid::setFont(const std::wstring& face, int pixelHeight)
 {
-    font_ = sharedFont(face, pixelHeight, false);
-    boldFont_ = sharedFont(face, pixelHeight, true);
+    fontFace_ = face;
+    fontHeight_ = pixelHeight;
+    font_ = sharedFont(face, pixelHeight, false, dpi());
+    boldFont_ = sharedFont(face, pixelHeight, true, dpi());
     if (editor_)
         SendMessageW(editor_->handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     invalidate();
@@ -122,11 +124,18 @@ void StringGrid::refresh()
     invalidate();
 }
 
+void StringGrid::dpiChanged()
+{
+    setFont(fontFace_, fontHeight_);
+    refresh();
+}
+
 int StringGrid::visibleRows() const
 {
     RECT r;
     GetClientRect(handle(), &r);
-    return std::max(1, static_cast<int>(r.bottom - r.top - rowHeight_ * GridModel::kFixedRows) / rowHeight_);
+    const int height = MulDiv(r.bottom - r.top, kBaseDpi, dpi());
+    return std::max(1, static_cast<int>(height - rowHeight_ * GridModel::kFixedRows) / rowHeight_);
 }
 
 int StringGrid::colLeft(int col) const
@@ -137,7 +146,7 @@ int StringGrid::colLeft(int col) const
     return x;
 }
 
-RECT StringGrid::cellRect(int col, int row) const
+RECT StringGrid::logicalCellRect(int col, int row) const
 {
     const int x = colLeft(col);
     const int y = row < GridModel::kFixedRows ? row * rowHeight_
@@ -146,10 +155,19 @@ RECT StringGrid::cellRect(int col, int row) const
     return RECT{x, y, x + w, y + rowHeight_};
 }
 
+RECT StringGrid::cellRect(int col, int row) const
+{
+    const RECT r = logicalCellRect(col, row);
+    return RECT{scale(r.left), scale(r.top), scale(r.right), scale(r.bottom)};
+}
+
 bool StringGrid::cellAt(int x, int y, int& col, int& row) const
 {
     if (x < 0 || y < 0)
         return false;
+    // The columns and rows are laid out at 96 DPI.
+    x = MulDiv(x, kBaseDpi, dpi());
+    y = MulDiv(y, kBaseDpi, dpi());
     col = -1;
     for (int c = 0, left = 0; c < model_.colCount(); left += widths_[static_cast<size_t>(c)], ++c)
         if (x < left + widths_[static_cast<size_t>(c)]) {
@@ -235,12 +253,15 @@ void StringGrid::showEditor()
     if (col != editableCol_ || row >= model_.rowCount() || row < GridModel::kFixedRows)
         return;
     ensureVisible(row);
-    const RECT r = cellRect(col, row);
+    const RECT r = logicalCellRect(col, row);
     editor_->setBounds(Bounds{r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1});
+    // The grid's font, at its DPI now (a DPI change gave the editor the toolkit's own); before
+    // the margins, which a font resets.
+    SendMessageW(editor_->handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (ToolButton* b = editor_->button()) {
         const int size = r.bottom - r.top - 1;
         b->setBounds(Bounds{r.right - r.left - 1 - size, 0, size, size});
-        SendMessageW(editor_->handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, size + 1));
+        SendMessageW(editor_->handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(scale(1), scale(size + 1)));
     }
     editor_->setText(model_.cell(col, row));
     editor_->setVisible(true);
@@ -364,12 +385,12 @@ void StringGrid::paintCell(HDC dc, int col, int row, const RECT& r)
     FillRect(dc, &line, solidBrush(GetSysColor(COLOR_BTNSHADOW)));
 
     RECT text = inner;
-    text.left += 2;
+    text.left += scale(2);
     if (row < GridModel::kFixedRows && images_) {
         if (auto it = headerImages_.find(col); it != headerImages_.end()) {
-            const fx::Size size = images_->imageSize();
-            GdiSurface surface(dc, fx::Font{"Tahoma", 8, false, false, false, false, 0});
-            images_->drawImage(it->second, surface, text.left, r.top + (rowHeight_ - 1 - size.height) / 2);
+            const fx::Size size{scale(images_->imageSize().width), scale(images_->imageSize().height)};
+            GdiSurface surface(dc, fx::Font{"Tahoma", 8, false, false, false, false, 0}, dpi());
+            images_->drawImage(it->second, surface, text.left, r.top + (r.bottom - r.top - 1 - size.height) / 2);
             text.left += size.width;
         }
     }

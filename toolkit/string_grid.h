@@ -47,6 +47,7 @@ public:
     void setTopRow(int row);
     // Data rows that fit wholly below the header row.
     int visibleRows() const;
+    // A cell in the window's pixels.
     RECT cellRect(int col, int row) const;
     // The cell under a client point; false outside every cell.
     bool cellAt(int x, int y, int& col, int& row) const;
@@ -83,10 +84,15 @@ private:
     void ensureVisible(int row);
     void editorChanged();
     int colLeft(int col) const;
+    // A cell in the 96-DPI layout of columns and rows.
+    RECT logicalCellRect(int col, int row) const;
+    void dpiChanged() override;
 
     GridModel model_;
     std::vector<int> widths_;
     int rowHeight_ = 21;
+    std::wstring fontFace_;
+    int fontHeight_ = 0;
     HFONT font_ = nullptr, boldFont_ = nullptr;
     COLORREF fixedColour_ = GetSysColor(COLOR_BTNFACE);
     fx::PictureSource* images_ = nullptr;

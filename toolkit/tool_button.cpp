@@ -61,22 +61,23 @@ void ToolButton::paint(HDC dc)
             FrameRect(dc, &box, solidBrush(RGB(120, 134, 190)));
         }
     }
-    const int shift = pressed_ && hover_ ? 1 : 0;
+    const int shift = pressed_ && hover_ ? scale(1) : 0;
 
     if (symbol_ != Symbol::None) {
-        const HPEN pen = CreatePen(PS_SOLID, 2, on ? RGB(40, 40, 70) : GetSysColor(COLOR_GRAYTEXT));
+        const HPEN pen = CreatePen(PS_SOLID, scale(2), on ? RGB(40, 40, 70) : GetSysColor(COLOR_GRAYTEXT));
         const HGDIOBJ old = SelectObject(dc, pen);
         const int cx = (r.right - r.left) / 2 + shift, cy = (r.bottom - r.top) / 2 + shift;
+        const int s4 = scale(4);
         if (symbol_ == Symbol::Close) {
-            MoveToEx(dc, cx - 4, cy - 4, nullptr);
-            LineTo(dc, cx + 4, cy + 4);
-            MoveToEx(dc, cx + 4, cy - 4, nullptr);
-            LineTo(dc, cx - 4, cy + 4);
+            MoveToEx(dc, cx - s4, cy - s4, nullptr);
+            LineTo(dc, cx + s4, cy + s4);
+            MoveToEx(dc, cx + s4, cy - s4, nullptr);
+            LineTo(dc, cx - s4, cy + s4);
         } else {
             const int d = symbol_ == Symbol::Fold ? -1 : 1;
-            MoveToEx(dc, cx - 4, cy - 2 * d, nullptr);
-            LineTo(dc, cx, cy + 2 * d);
-            LineTo(dc, cx + 5, cy - 3 * d);
+            MoveToEx(dc, cx - s4, cy - scale(2) * d, nullptr);
+            LineTo(dc, cx, cy + scale(2) * d);
+            LineTo(dc, cx + scale(5), cy - scale(3) * d);
         }
         SelectObject(dc, old);
         DeleteObject(pen);
@@ -88,23 +89,25 @@ void ToolButton::paint(HDC dc)
         MarkupStyle style;
         style.wordWrap = false;
         style.font.colour = on ? 0x80000000u + COLOR_BTNTEXT : 0x80000000u + COLOR_GRAYTEXT;
-        const RECT inner{r.left + 3, r.top, r.right - 3, r.bottom};
+        style.dpi = dpi();
+        const RECT inner{r.left + scale(3), r.top, r.right - scale(3), r.bottom};
         const auto m = measureMarkup(dc, text(), inner, style);
-        const int left = inner.left + std::max(0, static_cast<int>((inner.right - inner.left - m.width) / 2)) - 1 + shift;
+        const int left = inner.left + std::max(0, static_cast<int>((inner.right - inner.left - m.width) / 2)) - scale(1) + shift;
         const int top = std::max(0, static_cast<int>((r.bottom - r.top - m.height) / 2)) + shift;
         paintMarkup(dc, text(), RECT{left, top, inner.right, top + m.height}, style);
         return;
     }
     const std::wstring caption = wide(stripMarkup(text()));
-    const HGDIOBJ oldFont = SelectObject(dc, defaultFont());
+    const HGDIOBJ oldFont = SelectObject(dc, defaultFont(dpi()));
     SIZE extent{};
     GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-    const int glyphW = glyph_ ? glyph_->width() : 0;
-    const int gap = glyph_ && !caption.empty() ? 4 : 0;
+    const Picture* glyph = glyph_ ? &glyph_->atDpi(dpi()) : nullptr;
+    const int glyphW = glyph ? glyph->width() : 0;
+    const int gap = glyph && !caption.empty() ? scale(4) : 0;
     const int total = glyphW + gap + extent.cx;
     int x = (r.right - r.left - total) / 2 + shift;
-    if (glyph_) {
-        glyph_->draw(dc, x, (r.bottom - r.top - glyph_->height()) / 2 + shift, 0, on ? 255 : 90);
+    if (glyph) {
+        glyph->draw(dc, x, (r.bottom - r.top - glyph->height()) / 2 + shift, 0, on ? 255 : 90);
         x += glyphW + gap;
     }
     SetBkMode(dc, TRANSPARENT);

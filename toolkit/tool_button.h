@@ -19,6 +19,8 @@ public:
                ButtonLook look = ButtonLook::Flat);
 
     void setGlyph(Picture* glyph);
+    Picture* glyph() const { return glyph_; }
+    ButtonLook look() const { return look_; }
     void setSymbol(Symbol symbol);
     void setDefault(bool isDefault) { default_ = isDefault; invalidate(); }
     void click();

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Makes the game's pictures and sounds from code: the six gallows stages (8-bit BMP), the
 four WAVE sounds and the program icon. Run it from anywhere; it writes into assets/.
+Every picture is drawn twice from the same shapes: once at its size, once at twice it for
+screens of high DPI (assets/2x/ and assets/pictures/2x/, resource names ending in ".2X").
 Only the standard library is used, and the output is deterministic."""
 
 import math
@@ -15,6 +17,15 @@ ASSETS = os.path.join(HERE, "..", "assets")
 
 W, H = 110, 212  # the picture; the game shows its top 193 rows
 
+# Device pixels per picture pixel: shapes are given at the picture's size and drawn at this scale.
+SCALE = 1
+
+
+def out_dir(*parts):
+    d = os.path.join(ASSETS, *parts, *(["2x"] if SCALE == 2 else []))
+    os.makedirs(d, exist_ok=True)
+    return d
+
 
 def clamp(v, lo=0.0, hi=1.0):
     return lo if v < lo else hi if v > hi else v
@@ -28,8 +39,9 @@ def seg_dist(px, py, ax, ay, bx, by):
 
 class Canvas:
     def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.px = [[(1.0, 1.0, 1.0)] * w for _ in range(h)]
+        self.s = SCALE
+        self.w, self.h = w * SCALE, h * SCALE
+        self.px = [[(1.0, 1.0, 1.0)] * self.w for _ in range(self.h)]
 
     def blend(self, x, y, colour, a):
         if a <= 0 or not (0 <= x < self.w and 0 <= y < self.h):
@@ -39,10 +51,11 @@ class Canvas:
 
     def shape(self, dist, bbox, colour, alpha=1.0):
         """Fills where dist(x, y) <= 0, anti-aliased over one pixel."""
-        x0, y0, x1, y1 = (int(math.floor(v)) for v in bbox)
+        s = self.s
+        x0, y0, x1, y1 = (int(math.floor(v * s)) for v in bbox)
         for y in range(max(0, y0 - 1), min(self.h, y1 + 2)):
             for x in range(max(0, x0 - 1), min(self.w, x1 + 2)):
-                d = dist(x + 0.5, y + 0.5)
+                d = dist((x + 0.5) / s, (y + 0.5) / s) * s
                 self.blend(x, y, colour, clamp(0.5 - d) * alpha)
 
     def line(self, a, b, width, colour):
@@ -78,10 +91,10 @@ GRASS_DARK = (0.24, 0.47, 0.20)
 
 
 def background(c):
-    for y in range(H):
-        t = y / (H - 1)
+    for y in range(c.h):
+        t = y / (c.h - 1)
         sky = (0.80 + 0.18 * t, 0.89 + 0.10 * t, 0.99)
-        for x in range(W):
+        for x in range(c.w):
             c.px[y][x] = sky
     # a soft cloud
     for cx, cy, r in ((84, 40, 9), (94, 38, 7), (76, 42, 6), (100, 42, 5)):
@@ -221,11 +234,12 @@ def make_gallows():
             cache[p] = min(range(len(palette)), key=lambda i: sum((palette[i][k] - p[k]) ** 2 for k in range(3)))
         return cache[p]
 
+    w, h = W * SCALE, H * SCALE
     for n, img in enumerate(images):
-        write_bmp8(os.path.join(ASSETS, f"gallows{n}.bmp"), W, H, dither(img, palette, nearest), palette)
+        write_bmp8(os.path.join(out_dir(), f"gallows{n}.bmp"), w, h, dither(img, w, h, palette, nearest), palette)
 
 
-def dither(img, palette, nearest):
+def dither(img, W, H, palette, nearest):
     """Floyd-Steinberg error diffusion, so the sky's gradient shows no bands."""
     work = [list(p) for p in img]
     out = []
@@ -453,8 +467,9 @@ def lzw(indices, min_code):
     return bytes(out)
 
 
-def write_gif(path, w, h, frames, delays=None, matte=(0.96, 0.96, 0.98)):
+def write_gif(path, frames, delays=None, matte=(0.96, 0.96, 0.98)):
     """frames: list of (rgb rows, alpha rows); alpha below one half is transparent."""
+    w, h = len(frames[0][0][0]), len(frames[0][0])
     flat = []
     for rgb, alpha in frames:
         for y in range(h):
@@ -508,15 +523,17 @@ class Glyph:
     """A small picture drawn over transparency."""
 
     def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.rgb = [[(0.0, 0.0, 0.0)] * w for _ in range(h)]
-        self.alpha = [[0.0] * w for _ in range(h)]
+        self.s = SCALE
+        self.w, self.h = w * SCALE, h * SCALE
+        self.rgb = [[(0.0, 0.0, 0.0)] * self.w for _ in range(self.h)]
+        self.alpha = [[0.0] * self.w for _ in range(self.h)]
 
     def fill(self, dist, colour, bbox=None, opacity=1.0):
-        x0, y0, x1, y1 = bbox or (0, 0, self.w, self.h)
+        s = self.s
+        x0, y0, x1, y1 = (v * s for v in bbox) if bbox else (0, 0, self.w, self.h)
         for y in range(max(0, int(y0) - 1), min(self.h, int(y1) + 2)):
             for x in range(max(0, int(x0) - 1), min(self.w, int(x1) + 2)):
-                a = clamp(0.5 - dist(x + 0.5, y + 0.5)) * opacity
+                a = clamp(0.5 - dist((x + 0.5) / s, (y + 0.5) / s) * s) * opacity
                 if a <= 0:
                     continue
                 old_a = self.alpha[y][x]
@@ -937,8 +954,7 @@ def envelope_frames():
 
 
 def make_pictures():
-    d = os.path.join(ASSETS, "pictures")
-    os.makedirs(d, exist_ok=True)
+    d = out_dir("pictures")
     named = {
         "About16.gif": icon_about, "Volume16.gif": icon_volume, "Properties16.gif": icon_properties,
         "Export16.gif": icon_export, "Information16.gif": icon_information, "Edit16.gif": icon_edit,
@@ -949,12 +965,13 @@ def make_pictures():
     }
     for name, make in named.items():
         g = make()
-        write_gif(os.path.join(d, name), g.w, g.h, [g.frame()])
-    write_ico(os.path.join(d, "helpbig.ico"), [icon_helpbig(16), icon_helpbig(32)])
+        write_gif(os.path.join(d, name), [g.frame()])
+    if SCALE == 1:
+        write_ico(os.path.join(d, "helpbig.ico"), [icon_helpbig(16), icon_helpbig(32)])
     g = about_picture()
-    write_gif(os.path.join(d, "about.gif"), 230, 230, [g.frame()], matte=(0.56, 0.56, 0.84))
-    write_gif(os.path.join(d, "mail_anim.gif"), 55, 60, envelope_frames(), [9] * 10)
-    write_gif(os.path.join(d, "globe_anim.gif"), 60, 65, globe_frames(), [10] * 12)
+    write_gif(os.path.join(d, "about.gif"), [g.frame()], matte=(0.56, 0.56, 0.84))
+    write_gif(os.path.join(d, "mail_anim.gif"), envelope_frames(), [9] * 10)
+    write_gif(os.path.join(d, "globe_anim.gif"), globe_frames(), [10] * 12)
 
 
 def list_icon(k):
@@ -1005,8 +1022,8 @@ def list_icon(k):
 def stop_icon():
     """48 x 64, 16 colours: a red open hand, dark red shading, black outline, light grey ground."""
     c = Canvas(48, 64)
-    for y in range(64):
-        for x in range(48):
+    for y in range(c.h):
+        for x in range(c.w):
             c.px[y][x] = (192 / 255, 192 / 255, 192 / 255)
     black, red, dark = (0, 0, 0), (0.9, 0.05, 0.05), (0.55, 0.0, 0.0)
     fingers = [(10, 10, 24), (17, 5, 24), (24, 3, 24), (31, 6, 24)]
@@ -1016,11 +1033,11 @@ def stop_icon():
         c.line((38, 36), (44, 26), 6.2 + 2 * grow - (1.2 if colour == red else 0), colour)
         c.shape(lambda px, py, g=grow: max(abs(px - 24) - 16 - g, abs(py - 38) - 16 - g) - 0.0, (4, 18, 44, 58), colour)
     indices, palette = [], [(192, 192, 192), (0, 0, 0), (140, 0, 0), (230, 13, 13)]
-    for y in range(64):
-        for x in range(48):
+    for y in range(c.h):
+        for x in range(c.w):
             p = tuple(int(round(v * 255)) for v in c.px[y][x])
             indices.append(min(range(len(palette)), key=lambda i: sum((palette[i][k] - p[k]) ** 2 for k in range(3))))
-    write_bmp4(os.path.join(ASSETS, "stopicon.bmp"), 48, 64, indices, palette)
+    write_bmp4(os.path.join(out_dir(), "stopicon.bmp"), c.w, c.h, indices, palette)
 
 
 def write_bmp4(path, w, h, indices, palette):
@@ -1040,19 +1057,20 @@ def write_bmp4(path, w, h, indices, palette):
 
 
 def make_dialog_pictures():
-    d = os.path.join(ASSETS, "pictures")
+    d = out_dir("pictures")
     for k in range(9):
         g = list_icon(k)
-        write_gif(os.path.join(d, f"imagelist{k}.gif"), 16, 16, [g.frame()])
+        write_gif(os.path.join(d, f"imagelist{k}.gif"), [g.frame()])
     stop_icon()
 
 if __name__ == "__main__":
     os.makedirs(ASSETS, exist_ok=True)
-    make_gallows()
     make_well()
     make_tada()
     make_die()
     make_stop()
     make_icon()
-    make_pictures()
-    make_dialog_pictures()
+    for SCALE in (1, 2):
+        make_gallows()
+        make_pictures()
+        make_dialog_pictures()

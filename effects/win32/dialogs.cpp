@@ -4,6 +4,7 @@
 #include "toolkit/application.h"
 #include "toolkit/dialog_window.h"
 #include "toolkit/html_label.h"
+#include "toolkit/picture.h"
 #include "common/win32/text.h"
 
 #include <cmath>
@@ -27,12 +28,7 @@ public:
         setBounds(b);
         create(L"TProStopPicture", WS_VISIBLE, 0, 0, "");
         setSelfPainted();
-        bitmap_ = static_cast<HBITMAP>(LoadImageW(tk::Application::instance().module(), L"STOPICON", IMAGE_BITMAP, 0, 0, 0));
-    }
-    ~StopPicture() override
-    {
-        if (bitmap_)
-            DeleteObject(bitmap_);
+        bitmap_ = tk::bitmapAtDpi(L"STOPICON", dpi());
     }
 
 protected:
@@ -147,7 +143,8 @@ int THTMLDialog::Execute()
     std::string text;
     for (const auto& line : HTMLText)
         text += line;
-    tk::HtmlLabel label(&window, "HTMLabel", tk::Bounds{left, top, window.bounds().width - 2 * left, Height - top}, style);
+    const int windowWidth = MulDiv(window.bounds().width, tk::kBaseDpi, window.dpi());
+    tk::HtmlLabel label(&window, "HTMLabel", tk::Bounds{left, top, windowWidth - 2 * left, Height - top}, style);
     label.setImages(Images);
     label.setText(text);
     label.OnAnchorClick = OnAnchorClick;
@@ -178,14 +175,11 @@ UINT TProCommonDialog::beepType(TSoundType s)
 
 void TProStopDialog::Execute()
 {
-    // The layout is given at 120 pixels per inch and scaled to the screen.
-    const HDC screen = GetDC(nullptr);
-    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    const double k = ppi / 120.0;
-    const auto s = [k](int v) { return nearest(v * k); };
+    // The layout is given at 120 pixels per inch: brought to the toolkit's 96, which scales it to the window's DPI.
+    const auto s = [](int v) { return nearest(v * 96.0 / 120.0); };
 
     tk::DialogWindow window("", s(402), s(169), GetSysColor(COLOR_BTNFACE));
+    const int ppi = window.dpi();
     std::wstring title = loadString(titleId(TDialogLanguage::dlEnglish));
     TDialogLanguage buttons = TDialogLanguage::dlEnglish;
     if (Language != TDialogLanguage::dlEnglish) {
@@ -206,8 +200,8 @@ void TProStopDialog::Execute()
     const UINT align = Alignment == TAlignment::taCenter ? DT_CENTER : Alignment == TAlignment::taRightJustify ? DT_RIGHT : DT_LEFT;
     StopMessageLabel message(&window, tk::Bounds{s(70), s(20), s(311), s(86)}, hfont, align, VerticalAlignment);
     message.setText(StopMessage);
-    // Below 120 pixels per inch the unscaled picture reaches under the message's left edge;
-    // its own right margin is blank, so the message lies above it.
+    // The picture keeps its 96-DPI size where the layout shrinks from 120: it reaches under the
+    // message's left edge, and its own right margin is blank, so the message lies above it.
     message.bringToFront();
 
     const int cancelLeft = HelpContext == 0 ? 151 : 94;

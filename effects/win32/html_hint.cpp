@@ -59,14 +59,20 @@ THTMLHintWindow::~THTMLHintWindow()
         DestroyWindow(hwnd_);
 }
 
+int THTMLHintWindow::scale(int value) const
+{
+    return tk::scaled(value, settings_.dpi());
+}
+
 tk::MarkupStyle THTMLHintWindow::style() const
 {
     tk::MarkupStyle s;
     s.font = settings_.HintFont;
     s.wordWrap = false;
     s.shadowColour = settings_.ShadowColor;
-    s.shadowOffset = settings_.ShadowOffset;
+    s.shadowOffset = scale(settings_.ShadowOffset);
     s.linkColour = settings_.URLColor;
+    s.dpi = settings_.dpi();
     return s;
 }
 
@@ -79,11 +85,11 @@ void THTMLHintWindow::showHint(const std::string& markup, POINT cursor)
 
     const HDC dc = GetDC(hwnd_);
     const int left = cursor.x;
-    const MarkupResult m = tk::measureMarkup(dc, markup, RECT{left, 0, left + kMaxHintWidth - 16, 1000}, style());
+    const MarkupResult m = tk::measureMarkup(dc, markup, RECT{left, 0, left + scale(kMaxHintWidth - 16), scale(1000)}, style());
     ReleaseDC(hwnd_, dc);
     measuredHeight_ = m.height;
-    const int width = m.width + 2 * settings_.XMargin + 16;
-    const int height = m.height + 2 * settings_.YMargin + 4;
+    const int width = m.width + scale(2 * settings_.XMargin + 16);
+    const int height = m.height + scale(2 * settings_.YMargin + 4);
 
     int x = cursor.x;
     int y = cursor.y + GetSystemMetrics(SM_CYCURSOR) * 3 / 4;
@@ -93,7 +99,7 @@ void THTMLHintWindow::showHint(const std::string& markup, POINT cursor)
     if (y + height > screenH)
         y = screenH - height - 2;
     if (settings_.HintStyle == HintStyle::hsRounded)
-        SetWindowRgn(hwnd_, CreateRoundRectRgn(0, 0, width, height, 16, 16), FALSE);
+        SetWindowRgn(hwnd_, CreateRoundRectRgn(0, 0, width, height, scale(16), scale(16)), FALSE);
     else
         SetWindowRgn(hwnd_, nullptr, FALSE);
     SetWindowPos(hwnd_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -116,7 +122,7 @@ void THTMLHintWindow::paint(HDC dc)
         const HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80));
         const HGDIOBJ oldPen = SelectObject(dc, pen);
         const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        RoundRect(dc, r.left, r.top, r.right - 1, r.bottom - 1, 16, 16);
+        RoundRect(dc, r.left, r.top, r.right - 1, r.bottom - 1, scale(16), scale(16));
         SelectObject(dc, oldBrush);
         SelectObject(dc, oldPen);
         DeleteObject(pen);
@@ -124,9 +130,10 @@ void THTMLHintWindow::paint(HDC dc)
         RECT edge = r;
         DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
     }
-    const int block = measuredHeight_ + 2 * settings_.YMargin;
-    RECT text{r.left + settings_.XMargin + 4, r.top + (r.bottom - r.top - block) / 2 + settings_.YMargin, r.right - 4, 0};
-    text.bottom = text.top + block + 8;
+    const int block = measuredHeight_ + scale(2 * settings_.YMargin);
+    RECT text{r.left + scale(settings_.XMargin + 4), r.top + (r.bottom - r.top - block) / 2 + scale(settings_.YMargin),
+              r.right - scale(4), 0};
+    text.bottom = text.top + block + scale(8);
     tk::paintMarkup(dc, text_, text, style());
 }
 

@@ -27,6 +27,7 @@ private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
     void paint(HDC dc);
     tk::MarkupStyle style() const;
+    int scale(int value) const;
 
     THTMLHint& settings_;
     HWND hwnd_ = nullptr;
@@ -51,6 +52,8 @@ public:
     int XMargin = 0, YMargin = 0;
 
     THTMLHintWindow& window() { return window_; }
+    // The hint shows at its form's DPI; margins, offsets and the width limit are at 96 DPI.
+    int dpi() const { return form_->dpi(); }
 
 private:
     tk::Form* form_;

@@ -126,7 +126,7 @@ TBUStarfield::TBUStarfield(tk::Control* parent, std::string name, const tk::Boun
     setSelfPainted();
     shared_->target = handle();
     thread_ = TBUStarfieldThread::create(shared_);
-    core_.setSize(100, 100);
+    core_.setSize(scale(100), scale(100));
     core_.setMaxSpeed(10);
     core_.setStars(100);
     // The stored size; the bitmap stays empty until the first frame sizes it.
@@ -162,8 +162,10 @@ void TBUStarfield::sizeChanged()
 {
     if (onResize)
         onResize();
-    const tk::Bounds b = bounds();
-    bitmap_.resize(b.width, b.height);
+    // The field is drawn in the window's own pixels, crisp at every DPI.
+    RECT r;
+    GetClientRect(handle(), &r);
+    bitmap_.resize(r.right, r.bottom);
     core_.placeAll();
 }
 
@@ -197,8 +199,7 @@ LRESULT TBUStarfield::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     if (msg == WM_SIZE) {
-        const tk::Bounds b = bounds();
-        core_.setSize(b.width, b.height);
+        core_.setSize(LOWORD(lp), HIWORD(lp));
         if (!loading_)
             sizeChanged();
     }

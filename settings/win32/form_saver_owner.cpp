@@ -42,7 +42,11 @@ void FormSaverOwner::setPlacement(const WindowPlacementRecord& p)
     wp.showCmd = static_cast<UINT>(p.showCmd);
     wp.ptMinPosition = {p.minX, p.minY};
     wp.ptMaxPosition = {p.maxX, p.maxY};
-    wp.rcNormalPosition = {p.left, p.top, p.right, p.bottom};
+    // The form has a fixed size of its own at its DPI: a size kept from a run at another DPI
+    // would cut its layout, so only the place comes back.
+    RECT now{};
+    GetWindowRect(form_.handle(), &now);
+    wp.rcNormalPosition = {p.left, p.top, p.left + (now.right - now.left), p.top + (now.bottom - now.top)};
     SetWindowPlacement(form_.handle(), &wp);
 }
 

@@ -260,6 +260,10 @@ bool screenshot(HWND window, const std::string& file)
     RECT r{};
     if (!GetWindowRect(window, &r))
         return false;
+    // Only what is on the screen: a copy reaching beyond it comes back black under Wine.
+    const RECT screenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!IntersectRect(&r, &r, &screenRect))
+        return false;
     const std::vector<unsigned char> bits = screenPixels(r);
     if (bits.empty())
         return false;

@@ -97,7 +97,7 @@ HWND waitForWindow(const GameProcess& game, const wchar_t* className,
 // when the window is gone.
 std::vector<unsigned char> capture(HWND window, const RECT& client);
 
-// Saves what the screen shows inside the window's rectangle as a 24-bit BMP.
+// Saves what the screen shows inside the window's rectangle (the part on the screen) as a 24-bit BMP.
 bool screenshot(HWND window, const std::string& file);
 std::string artifactPath(const std::string& name);
 

@@ -175,7 +175,7 @@ TEST(MenuGlyphs, GlyphsShowTheirTransparencyOnTheMenuBackgroundWithAGap)
         ASSERT_FALSE(shot.pixels.empty()) << "the menu did not show";
         const int w = shot.item.right - shot.item.left;
         const RECT itemAt0{0, 0, w, shot.item.bottom - shot.item.top};
-        const RECT g = tk::MenuItem::glyphRect(itemAt0);
+        const RECT g = tk::MenuItem::glyphRect(itemAt0, form.dpi());
         const tk::Picture* picture = tk::Picture::shared(glyphs[index]);
         DIBSECTION dib{};
         ASSERT_TRUE(GetObjectW(picture->bitmap(), sizeof dib, &dib));

@@ -125,6 +125,10 @@ TEST(ReleaseResources, EveryDeliverableCarriesTheManifestAndTheProjectVersion)
                                "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
             EXPECT_TRUE(contains(manifest, std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
         EXPECT_TRUE(contains(manifest, "version=\"" SLOVO_VERSION "\"")) << manifest;
+        // The game draws itself at each monitor's DPI; the others show no window of their own.
+        const bool game = b.fileName == "Slovolovka.exe";
+        EXPECT_EQ(contains(manifest, ">PerMonitorV2, PerMonitor</dpiAwareness>"), game) << manifest;
+        EXPECT_EQ(contains(manifest, ">true/pm</dpiAware>"), game) << manifest;
         EXPECT_EQ(b.icon, !file.bytes(RT_GROUP_ICON, L"MAINICON").empty());
 
         const Version v = versionOf(b.path);

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/win32/text.h"
 #include "toolkit/application.h"
+#include "toolkit/control.h"
 #include "webupdate/core/prefixes.h"
 #include "webupdate/core/version_check.h"
 
@@ -1046,25 +1047,29 @@ bool TWebUpdate::showWhatsNew(const ControlFile& control)
     std::string cancel = control.value("whatsnew", "cancelbtn");
     WhatsNewDialog state;
     HWND owner = GetActiveWindow();
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - 400) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - 400) / 2;
+    // Laid out at 96 DPI, shown at the screen's.
+    const int dpi = tk::systemDpi();
+    const auto s = [dpi](int v) { return tk::scaled(v, dpi); };
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - s(400)) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - s(400)) / 2;
     HWND dlg = CreateWindowExW(WS_EX_DLGMODALFRAME, L"SlovoWhatsNew", tk::wide(caption).c_str(),
-                               WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, 400, 400, owner, nullptr,
+                               WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, s(400), s(400), owner, nullptr,
                                GetModuleHandleW(nullptr), &state);
     if (dlg == nullptr)
         return true;
     RECT rc;
     GetClientRect(dlg, &rc);
-    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    // The stock GUI font keeps 96-DPI pixels; the program's own scales.
+    const HFONT font = dpi == tk::kBaseDpi ? static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)) : tk::defaultFont(dpi);
     HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", tk::wide(lineBreaks(text)).c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 10,
-                                10, rc.right - 20, rc.bottom - 60, dlg, nullptr, nullptr, nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, s(10),
+                                s(10), rc.right - s(20), rc.bottom - s(60), dlg, nullptr, nullptr, nullptr);
     HWND okButton = CreateWindowExW(0, L"BUTTON", tk::wide(ok.empty() ? "Ok" : ok).c_str(),
-                                    WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, rc.right - 170, rc.bottom - 40, 75, 25,
-                                    dlg, reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+                                    WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, rc.right - s(170), rc.bottom - s(40), s(75),
+                                    s(25), dlg, reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
     HWND cancelButton = CreateWindowExW(0, L"BUTTON", tk::wide(cancel.empty() ? "Cancel" : cancel).c_str(),
-                                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, rc.right - 85, rc.bottom - 40, 75, 25,
-                                        dlg, reinterpret_cast<HMENU>(IDCANCEL), nullptr, nullptr);
+                                        WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, rc.right - s(85), rc.bottom - s(40), s(75),
+                                        s(25), dlg, reinterpret_cast<HMENU>(IDCANCEL), nullptr, nullptr);
     for (HWND child : {edit, okButton, cancelButton})
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (owner != nullptr)
