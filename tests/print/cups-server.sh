@@ -99,6 +99,19 @@ if ! lpstat -r >/dev/null 2>&1; then
   stop
   exit 77
 fi
-lpadmin -p "$printer" -E -v slovopdf:/ -P "$ppd" 2>/dev/null
-lpadmin -d "$printer"
+# A scheduler that has just begun to answer may still refuse to add a printer: try for 5 s.
+added=0
+for _ in $(seq 50); do
+  if lpadmin -p "$printer" -E -v slovopdf:/ -P "$ppd" 2>"$dir/log/lpadmin.err" && lpadmin -d "$printer" 2>>"$dir/log/lpadmin.err"; then
+    added=1
+    break
+  fi
+  sleep 0.1
+done
+if [ "$added" = 0 ]; then
+  echo "the printer could not be added on 127.0.0.1:$port"
+  cat "$dir/log/lpadmin.err" "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null || true
+  stop
+  exit 1
+fi
 echo "CUPS on 127.0.0.1:$port, printer $printer, PDFs into $dir/pdf"
