@@ -26,7 +26,7 @@ void Image::setPicture(const std::string& resourceName)
                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     bitmap_ = bitmap;
     setText(resourceName);
-    InvalidateRect(handle(), nullptr, FALSE);
+    invalidate(false);
 }
 
 void Image::paint(HDC dc)
