@@ -87,14 +87,13 @@ void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, int i
                             parent_ ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr,
                             Application::instance().module(), ours ? this : nullptr);
     // The object rides in the window's user data: a window property costs a server round
-    // trip under Wine on every message.
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // trip under Wine on every message. Our own classes store it at WM_NCCREATE already.
     if (!ours) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         systemProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
-    }
-    if (!ours)
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi_)), FALSE);
+    }
 }
 
 Bounds Control::deviceBounds() const
@@ -214,7 +213,7 @@ LRESULT Control::handleMessage(UINT msg, WPARAM wp, LPARAM lp)
         if (selfPainted_) {
             // The text shows at once, whoever set it.
             const LRESULT result = defaultProc(msg, wp, lp);
-            InvalidateRect(hwnd_, nullptr, FALSE);
+            invalidate(false);
             return result;
         }
         break;
@@ -325,7 +324,9 @@ void Control::setText(const std::string& t)
 {
     if (hwnd_ && text() != t) {
         SetWindowTextW(hwnd_, wide(t).c_str());
-        invalidate();
+        // A control that paints itself was marked by its WM_SETTEXT already.
+        if (!selfPainted_)
+            invalidate();
     }
 }
 
@@ -338,10 +339,12 @@ std::string Control::text() const
     return narrow(buf);
 }
 
-void Control::invalidate()
+void Control::invalidate(bool erase)
 {
-    if (hwnd_)
-        InvalidateRect(hwnd_, nullptr, TRUE);
+    // A window not on screen is painted whole when it shows: marking it costs a server round
+    // trip under Wine and gains nothing, which adds up over the controls made at start.
+    if (hwnd_ && IsWindowVisible(hwnd_))
+        InvalidateRect(hwnd_, nullptr, erase ? TRUE : FALSE);
 }
 
 void Control::bringToFront()

@@ -47,7 +47,8 @@ public:
     std::string text() const;
     void setHint(const std::string& hint) { hint_ = hint; }
     const std::string& hint() const { return hint_; }
-    void invalidate();
+    // Marks the window for painting (erasing its background first), when it is on screen.
+    void invalidate(bool erase = true);
     void bringToFront();
     // The colour the children of this control see behind them.
     virtual COLORREF backgroundColour() const;

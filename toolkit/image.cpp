@@ -19,7 +19,7 @@ void Image::setPicture(const std::string& resourceName)
     // Pictures are loaded once and shared for the whole run: stages change on every miss.
     bitmap_ = bitmapAtDpi(wide(resourceName), dpi());
     setText(resourceName);
-    InvalidateRect(handle(), nullptr, FALSE);
+    invalidate(false);
 }
 
 void Image::dpiChanged()

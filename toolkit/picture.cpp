@@ -1,4 +1,5 @@
-// Decoding pictures with the GDI+ flat API, frames of animated GIFs included.
+// Pictures: the ready bitmaps made at build time, else decoded with the GDI+ flat API, frames
+// of animated GIFs included.
 #include "toolkit/picture.h"
 
 #include "toolkit/application.h"
@@ -17,16 +18,32 @@ namespace tk {
 
 using namespace Gdiplus;
 
-GdiplusSession::GdiplusSession()
+namespace {
+
+// GDI+ starts with the first picture that needs decoding, not with the program: its library
+// and the codecs behind it then load only when a picture really needs them.
+ULONG_PTR g_gdiplusToken = 0;
+
+bool gdiplusStarted()
 {
-    GdiplusStartupInput input;
-    GdiplusStartup(&token_, &input, nullptr);
+    if (!g_gdiplusToken) {
+        GdiplusStartupInput input;
+        if (GdiplusStartup(&g_gdiplusToken, &input, nullptr) != Ok)
+            g_gdiplusToken = 0;
+    }
+    return g_gdiplusToken != 0;
 }
+
+// Gdiplus::FrameDimensionTime, which is data and so cannot come from a delay-loaded library.
+constexpr GUID kFrameDimensionTime = {0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
+
+} // namespace
 
 GdiplusSession::~GdiplusSession()
 {
-    if (token_)
-        GdiplusShutdown(token_);
+    if (g_gdiplusToken)
+        GdiplusShutdown(g_gdiplusToken);
+    g_gdiplusToken = 0;
 }
 
 Picture::~Picture()
@@ -56,11 +73,54 @@ HBITMAP premultipliedCopy(GpBitmap* bitmap, int w, int h)
     return dib;
 }
 
+// The BITMAP resource of the same name: a 32-bit DIB of premultiplied pixels, top-down, as
+// tools/make_assets.py writes them.
+HBITMAP readyBitmap(HMODULE module, const std::wstring& name, int& w, int& h)
+{
+    HRSRC res = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    if (!res)
+        return nullptr;
+    const DWORD size = SizeofResource(module, res);
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, res)));
+    if (!header || size < sizeof(BITMAPINFOHEADER) || header->biSize < sizeof(BITMAPINFOHEADER) || header->biPlanes != 1
+        || header->biBitCount != 32 || header->biCompression != BI_RGB || header->biWidth <= 0 || header->biHeight >= 0
+        || header->biWidth > 4096 || header->biHeight < -4096)
+        return nullptr;
+    w = header->biWidth;
+    h = -header->biHeight;
+    const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
+    if (size - header->biSize < bytes)
+        return nullptr;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib)
+        memcpy(bits, reinterpret_cast<const BYTE*>(header) + header->biSize, bytes);
+    return dib;
+}
+
 } // namespace
 
 std::unique_ptr<Picture> Picture::fromResource(const std::wstring& name)
 {
     const HMODULE module = Application::instance().module();
+    int readyW = 0, readyH = 0;
+    if (HBITMAP ready = readyBitmap(module, name, readyW, readyH)) {
+        std::unique_ptr<Picture> picture(new Picture);
+        picture->width_ = readyW;
+        picture->height_ = readyH;
+        picture->frames_.push_back(ready);
+        picture->delays_.push_back(100);
+        return picture;
+    }
+    return decoded(module, name);
+}
+
+std::unique_ptr<Picture> Picture::decoded(HMODULE module, const std::wstring& name)
+{
+    if (!gdiplusStarted())
+        return nullptr;
     HRSRC res = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     if (!res)
         return nullptr;
@@ -79,7 +139,7 @@ std::unique_ptr<Picture> Picture::fromResource(const std::wstring& name)
         DllExports::GdipGetImageHeight(bitmap, &h);
         picture->width_ = static_cast<int>(w);
         picture->height_ = static_cast<int>(h);
-        GUID dimension = FrameDimensionTime;
+        GUID dimension = kFrameDimensionTime;
         UINT frames = 0;
         if (DllExports::GdipImageGetFrameCount(bitmap, &dimension, &frames) != Ok || frames == 0)
             frames = 1;

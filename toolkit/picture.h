@@ -1,5 +1,6 @@
-// A picture from the program's resources (GIF, or any format GDI+ reads; ICO as an icon), as
-// premultiplied 32-bit frames with their delays, drawn with its transparency.
+// A picture from the program's resources (a ready 32-bit bitmap, else GIF or any format GDI+
+// reads; ICO as an icon), as premultiplied 32-bit frames with their delays, drawn with its
+// transparency.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +18,11 @@ public:
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    // The RCDATA resource of that name; nullptr when it is missing or cannot be decoded.
+    // The BITMAP resource of that name when it is a ready 32-bit one, else the RCDATA resource
+    // decoded; nullptr when it is missing or cannot be decoded.
     static std::unique_ptr<Picture> fromResource(const std::wstring& name);
+    // The RCDATA resource of that name decoded with GDI+, ready bitmap or not.
+    static std::unique_ptr<Picture> decoded(HMODULE module, const std::wstring& name);
     // A shared picture by resource name, loaded once for the whole run.
     static Picture* shared(const std::wstring& name);
 
@@ -54,14 +58,13 @@ HBITMAP resampled(HBITMAP source, int width, int height);
 // beyond resampled from the nearer one (32 bits). Loaded once per name and DPI; nullptr when missing.
 HBITMAP bitmapAtDpi(const std::wstring& name, int dpi);
 
-// GDI+ for the whole run of the program.
+// GDI+ for the rest of the run: it starts with the first picture decoded and ends with this.
 class GdiplusSession {
 public:
-    GdiplusSession();
+    GdiplusSession() = default;
     ~GdiplusSession();
-
-private:
-    ULONG_PTR token_ = 0;
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
 };
 
 } // namespace tk

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Makes the game's pictures and sounds from code: the six gallows stages (8-bit BMP), the
-four WAVE sounds and the program icon. Run it from anywhere; it writes into assets/.
-Every picture is drawn twice from the same shapes: once at its size, once at twice it for
-screens of high DPI (assets/2x/ and assets/pictures/2x/, resource names ending in ".2X").
+four WAVE sounds, the program icon, the GIF pictures and the small ones' decoded twins. Run it
+from anywhere; it writes into assets/. Every picture is drawn twice from the same shapes: once at
+its size, once at twice it for screens of high DPI (assets/2x/ and assets/pictures/2x/, resource
+names ending in ".2X").
 Only the standard library is used, and the output is deterministic."""
 
 import math
@@ -467,8 +468,21 @@ def lzw(indices, min_code):
     return bytes(out)
 
 
-def write_gif(path, frames, delays=None, matte=(0.96, 0.96, 0.98)):
-    """frames: list of (rgb rows, alpha rows); alpha below one half is transparent."""
+def write_ready_bmp(path, w, h, palette, transparent, idx):
+    """The GIF's picture as the program draws it: a 32-bit top-down BMP of premultiplied
+    blue, green, red and alpha, so it is shown without decoding a GIF at start."""
+    pixels = bytearray()
+    for i in idx:
+        pixels += b"\0\0\0\0" if i == transparent else bytes((palette[i][2], palette[i][1], palette[i][0], 255))
+    header = struct.pack("<IiiHHIIiiII", 40, w, -h, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + len(header) + len(pixels), 0, 0, 14 + len(header)) + header + pixels)
+
+
+def write_gif(path, frames, delays=None, matte=(0.96, 0.96, 0.98), ready=False):
+    """frames: list of (rgb rows, alpha rows); alpha below one half is transparent. A still
+    picture made ready also gets its decoded twin beside it (the same name, .bmp); only at its
+    own size, since the program draws the twice-size ones rarely and decodes them then."""
     w, h = len(frames[0][0][0]), len(frames[0][0])
     flat = []
     for rgb, alpha in frames:
@@ -503,6 +517,8 @@ def write_gif(path, frames, delays=None, matte=(0.96, 0.96, 0.98)):
     n = w * h
     for f in range(len(frames)):
         idx = [transparent if p is None else nearest(p) for p in flat[f * n:(f + 1) * n]]
+        if ready and SCALE == 1 and len(frames) == 1:
+            write_ready_bmp(os.path.splitext(path)[0] + ".bmp", w, h, palette, transparent, idx)
         delay = (delays[f] if delays else 0)
         out += b"\x21\xF9\x04" + bytes((0x09,)) + struct.pack("<H", delay) + bytes((transparent, 0))
         out += b"\x2C" + struct.pack("<HHHHB", 0, 0, w, h, 0)
@@ -965,7 +981,7 @@ def make_pictures():
     }
     for name, make in named.items():
         g = make()
-        write_gif(os.path.join(d, name), [g.frame()])
+        write_gif(os.path.join(d, name), [g.frame()], ready=True)
     if SCALE == 1:
         write_ico(os.path.join(d, "helpbig.ico"), [icon_helpbig(16), icon_helpbig(32)])
     g = about_picture()
@@ -1060,7 +1076,7 @@ def make_dialog_pictures():
     d = out_dir("pictures")
     for k in range(9):
         g = list_icon(k)
-        write_gif(os.path.join(d, f"imagelist{k}.gif"), [g.frame()])
+        write_gif(os.path.join(d, f"imagelist{k}.gif"), [g.frame()], ready=True)
     stop_icon()
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 // The real program's start under Wine: process launch to the first puzzle shown, against a
-// bare window program's launch to its window shown in the same run, and the game's peak
-// working set. Usage: bench_launch <Slovolovka.exe> <bench_bare_window.exe> [runs]
+// bare window program's launch to its window shown in the same run, the libraries each has
+// loaded by then, and the game's peak working set.
+// Usage: bench_launch <Slovolovka.exe> <bench_bare_window.exe> [runs]
 #include "game/win32/control_ids.h"
 #include "tests/e2e/driver.h"
 
@@ -26,8 +27,18 @@ bool waitClosely(const std::function<bool()>& condition)
     return false;
 }
 
+// The libraries a process has loaded.
+int libraryCount(HANDLE process)
+{
+    HMODULE modules[512];
+    DWORD needed = 0;
+    if (!EnumProcessModulesEx(process, modules, sizeof modules, &needed, LIST_MODULES_ALL))
+        return -1;
+    return static_cast<int>(needed / sizeof(HMODULE));
+}
+
 // Launch to shown (and, for the game, its first puzzle), in ms; -1 on failure.
-double launchOnce(const char* exe, bool game, double* peakMiB)
+double launchOnce(const char* exe, bool game, double* peakMiB, int* libraries)
 {
     const auto t0 = std::chrono::steady_clock::now();
     e2e::GameProcess process;
@@ -38,6 +49,7 @@ double launchOnce(const char* exe, bool game, double* peakMiB)
         return -1;
     process.sync();
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    *libraries = libraryCount(process.process());
     if (peakMiB) {
         PROCESS_MEMORY_COUNTERS pmc{};
         pmc.cb = sizeof pmc;
@@ -65,11 +77,12 @@ int main(int argc, char** argv)
     }
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 9;
     std::vector<double> game, bare, peaks;
+    int gameLibraries = 0, bareLibraries = 0;
     // Alternating, so both see the same machine load.
     for (int i = 0; i < runs; ++i) {
         double peak = 0;
-        const double g = launchOnce(argv[1], true, &peak);
-        const double b = launchOnce(argv[2], false, nullptr);
+        const double g = launchOnce(argv[1], true, &peak, &gameLibraries);
+        const double b = launchOnce(argv[2], false, nullptr, &bareLibraries);
         if (g < 0 || b < 0) {
             std::fprintf(stderr, "%s did not show\n", g < 0 ? "the game's first puzzle" : "the bare window");
             return 1;
@@ -78,9 +91,14 @@ int main(int argc, char** argv)
         bare.push_back(b);
         peaks.push_back(peak);
     }
+    // Every run, in order: the load of a shared machine shows as runs far above the rest.
+    for (int i = 0; i < runs; ++i)
+        std::printf("run %d: game %.0f ms, bare window %.0f ms\n", i + 1, game[i], bare[i]);
     std::printf("launch to first puzzle shown: median %.0f ms (min %.0f); bare window: median %.0f ms (min %.0f); "
-                "ratio %.2f (target 1.20); peak working set median %.1f MiB (%d runs)\n",
+                "ratio %.2f (target 1.20); libraries loaded by then %d against %d; "
+                "peak working set median %.1f MiB (%d runs)\n",
                 median(game), *std::min_element(game.begin(), game.end()), median(bare),
-                *std::min_element(bare.begin(), bare.end()), median(game) / median(bare), median(peaks), runs);
+                *std::min_element(bare.begin(), bare.end()), median(game) / median(bare), gameLibraries, bareLibraries,
+                median(peaks), runs);
     return 0;
 }

@@ -30,7 +30,9 @@ THTMLHint::~THTMLHint()
     formsWithHint().erase(form_);
 }
 
-THTMLHintWindow::THTMLHintWindow(THTMLHint& settings) : settings_(settings)
+THTMLHintWindow::THTMLHintWindow(THTMLHint& settings) : settings_(settings) {}
+
+void THTMLHintWindow::createWindow()
 {
     const HINSTANCE module = tk::Application::instance().module();
     WNDCLASSEXW wc{};
@@ -78,6 +80,9 @@ tk::MarkupStyle THTMLHintWindow::style() const
 
 void THTMLHintWindow::showHint(const std::string& markup, POINT cursor)
 {
+    // A top-level window costs much to make: the first hint makes it, not the program's start.
+    if (!hwnd_)
+        createWindow();
     if (IsWindowVisible(hwnd_))
         ShowWindow(hwnd_, SW_HIDE);
     text_ = markup;
@@ -108,7 +113,8 @@ void THTMLHintWindow::showHint(const std::string& markup, POINT cursor)
 
 void THTMLHintWindow::hideHint()
 {
-    ShowWindow(hwnd_, SW_HIDE);
+    if (hwnd_)
+        ShowWindow(hwnd_, SW_HIDE);
 }
 
 void THTMLHintWindow::paint(HDC dc)

@@ -19,12 +19,14 @@ public:
 
     void showHint(const std::string& markup, POINT cursor) override;
     void hideHint() override;
+    // nullptr until the first hint is shown.
     HWND handle() const { return hwnd_; }
 
     static constexpr int kMaxHintWidth = 400;
 
 private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    void createWindow();
     void paint(HDC dc);
     tk::MarkupStyle style() const;
     int scale(int value) const;

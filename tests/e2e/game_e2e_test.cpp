@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -71,6 +73,25 @@ std::string fileBytes(const std::string& path)
     } catch (const Error& e) {
         return e.what();
     }
+}
+
+// The file names of the libraries the game has loaded, in lower case.
+std::set<std::wstring> loadedLibraries(GameProcess& game)
+{
+    std::set<std::wstring> names;
+    HMODULE modules[512];
+    DWORD needed = 0;
+    if (!EnumProcessModulesEx(game.process(), modules, sizeof modules, &needed, LIST_MODULES_ALL))
+        return names;
+    for (DWORD i = 0; i < std::min<DWORD>(needed / sizeof(HMODULE), 512); ++i) {
+        wchar_t name[MAX_PATH] = {};
+        if (GetModuleBaseNameW(game.process(), modules[i], name, MAX_PATH)) {
+            std::wstring lower(name);
+            std::transform(lower.begin(), lower.end(), lower.begin(), ::towlower);
+            names.insert(lower);
+        }
+    }
+    return names;
 }
 
 void closeGame(GameProcess& game)
@@ -316,9 +337,21 @@ TEST_F(GameE2E, AboutPanelMenusAndExit)
     GameProcess game;
     start(game);
 
+    // The first puzzle shows without GDI+ and the libraries only later commands use: the
+    // 64-bit program loads them at their first use (the 32-bit one imports them as usual).
+    std::set<std::wstring> loaded = loadedLibraries(game);
+    ASSERT_TRUE(loaded.count(L"user32.dll")) << "the game's libraries cannot be listed";
+    if (sizeof(void*) == 8) {
+        for (const wchar_t* name : {L"gdiplus.dll", L"windowscodecs.dll", L"wininet.dll", L"comdlg32.dll", L"winspool.drv",
+                                    L"oleaut32.dll", L"winmm.dll", L"lz32.dll"})
+            EXPECT_FALSE(loaded.count(name)) << tk::narrow(name) << " is loaded before it is needed";
+    }
+
     game.click(ids::kToolButton + 5);
     ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kAboutPanel); }));
     ASSERT_TRUE(game.sync());
+    // The about panel's pictures are decoded by GDI+ when it first paints.
+    EXPECT_TRUE(e2e::waitFor([&] { return loadedLibraries(game).count(L"gdiplus.dll") != 0; }));
     Sleep(300); // let the animated pictures step
     e2e::screenshot(game.mainWindow(), e2e::artifactPath("about-panel.bmp"));
     game.click(ids::kAboutClose);

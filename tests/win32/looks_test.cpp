@@ -1,5 +1,6 @@
-// What the player sees: the program's own fonts resolve to themselves, and menu glyphs keep their
-// transparency on the menu's background with a gap before the caption.
+// What the player sees: the program's own fonts resolve to themselves, menu glyphs keep their
+// transparency on the menu's background with a gap before the caption, and the ready pictures
+// equal their GIFs.
 #include "tests/e2e/driver.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -212,6 +214,54 @@ TEST(MenuGlyphs, GlyphsShowTheirTransparencyOnTheMenuBackgroundWithAGap)
         EXPECT_TRUE(text) << "item " << index << " shows no caption";
     }
     DestroyWindow(form.handle());
+}
+
+// A named stdcall function, for i686: the BITMAP resources named as GIFs.
+BOOL CALLBACK collectGifNames(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
+{
+    if (!IS_INTRESOURCE(name)) {
+        const std::wstring n(name);
+        if (n.size() > 4 && n.compare(n.size() - 4, 4, L".GIF") == 0)
+            reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(n);
+    }
+    return TRUE;
+}
+
+// The ready bitmaps that spare the start GDI+ are the GIFs as GDI+ decodes them, pixel for
+// pixel; a picture without one is still decoded from its GIF.
+TEST(ReadyPictures, EveryReadyBitmapEqualsItsGifDecoded)
+{
+    std::vector<std::wstring> names;
+    EnumResourceNamesW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(2) /* RT_BITMAP */, collectGifNames,
+                       reinterpret_cast<LONG_PTR>(&names));
+    // The 18 small named pictures and the editor's 9 image-list pictures.
+    EXPECT_EQ(names.size(), 27u);
+    const auto pixels = [](const tk::Picture& p) {
+        DIBSECTION dib{};
+        GetObjectW(p.bitmap(), sizeof dib, &dib);
+        const auto* bits = static_cast<const DWORD*>(dib.dsBm.bmBits);
+        return std::vector<DWORD>(bits, bits + static_cast<size_t>(p.width()) * p.height());
+    };
+    for (const std::wstring& name : names) {
+        const auto ready = tk::Picture::fromResource(name);
+        const auto gif = tk::Picture::decoded(GetModuleHandleW(nullptr), name);
+        ASSERT_NE(ready, nullptr) << tk::narrow(name);
+        ASSERT_NE(gif, nullptr) << tk::narrow(name) << " has no GIF beside its ready bitmap";
+        EXPECT_EQ(ready->frameCount(), 1u) << tk::narrow(name);
+        ASSERT_EQ(ready->width(), gif->width()) << tk::narrow(name);
+        ASSERT_EQ(ready->height(), gif->height()) << tk::narrow(name);
+        const std::vector<DWORD> a = pixels(*ready), b = pixels(*gif);
+        const auto first = std::mismatch(a.begin(), a.end(), b.begin());
+        EXPECT_TRUE(first.first == a.end()) << tk::narrow(name) << ": pixel " << (first.first - a.begin()) << " is "
+                                            << std::hex << *first.first << " ready, " << *first.second << " decoded";
+    }
+    const auto about = tk::Picture::fromResource(L"about.gif");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->width(), 230);
+    const auto globe = tk::Picture::fromResource(L"globe_anim.gif");
+    ASSERT_NE(globe, nullptr);
+    EXPECT_GT(globe->frameCount(), 1u);
+    EXPECT_EQ(tk::Picture::fromResource(L"nothing.gif"), nullptr);
 }
 
 } // namespace
