@@ -35,11 +35,11 @@ int emTenths(PrintFont font)
 // never grows beyond the line.
 HFONT createPrintFont(PrintFont font, int pixelHeight, DWORD precision = OUT_DEFAULT_PRECIS, const wchar_t* face = nullptr)
 {
-    const PrintFontSpec spec = printFontSpec(font);
+    const PrintFontSpec wanted = printFontSpec(font);
     const int height = face ? std::max(1, pixelHeight) : -std::max(1, pixelHeight);
-    return CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    return CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        RUSSIAN_CHARSET, precision, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       face ? face : spec.face);
+                       face ? face : wanted.face);
 }
 
 // A raster face that the device cannot show that small: its smallest size stands taller than the

@@ -3,6 +3,7 @@
 
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
+#include "game/core/word_base.h"
 #include "game/win32/control_ids.h"
 #include "common/win32/text.h"
 
@@ -22,6 +23,28 @@ std::wstring windowsPath(const std::string& path)
         if (c == '/')
             c = '\\';
     return tk::wide(p);
+}
+
+std::wstring gameExe()
+{
+    const char* exe = std::getenv("SLOVO_GAME");
+    return windowsPath(exe && *exe ? exe : "Slovolovka.exe");
+}
+
+void removeDataDirectory()
+{
+    const std::wstring dir = tk::wide(slovo::BasePaths::fixedWindows().directory);
+    WIN32_FIND_DATAW fd;
+    const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+    DeleteFileW(dir.c_str());
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)

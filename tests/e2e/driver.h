@@ -14,6 +14,13 @@ namespace e2e {
 // Turns a Unix path into the Wine drive Z: form; Windows paths pass unchanged.
 std::wstring windowsPath(const std::string& path);
 
+// The game under test: SLOVO_GAME, else Slovolovka.exe beside the test.
+std::wstring gameExe();
+
+// The game's data folder gone with every file in it, whoever left them there; a plain file in
+// its place, left by an earlier case, goes too.
+void removeDataDirectory();
+
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 struct MessageBoxInfo {

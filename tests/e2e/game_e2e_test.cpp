@@ -28,6 +28,8 @@ namespace {
 
 using namespace slovo;
 using e2e::GameProcess;
+using e2e::gameExe;
+using e2e::removeDataDirectory;
 using e2e::buttonOf;
 using e2e::press;
 using e2e::secretWord;
@@ -39,30 +41,6 @@ std::string settingsPath()
     wchar_t dir[MAX_PATH];
     GetWindowsDirectoryW(dir, MAX_PATH);
     return tk::narrow(dir) + "\\data\\Slovolovka.bin";
-}
-
-std::wstring gameExe()
-{
-    const char* exe = std::getenv("SLOVO_GAME");
-    return e2e::windowsPath(exe ? exe : "Slovolovka.exe");
-}
-
-void removeDataDirectory()
-{
-    // Every file in it, whoever left it there.
-    const std::wstring dir = tk::wide(kPaths.directory);
-    WIN32_FIND_DATAW fd;
-    const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryW(tk::wide(kPaths.directory).c_str());
-    // A plain file in the directory's place, left by an earlier case.
-    DeleteFileW(tk::wide(kPaths.directory).c_str());
 }
 
 std::string fileBytes(const std::string& path)

@@ -16,12 +16,7 @@ namespace {
 
 using namespace slovo;
 using e2e::GameProcess;
-
-std::wstring gameExe()
-{
-    const char* exe = std::getenv("SLOVO_GAME");
-    return e2e::windowsPath(exe ? exe : "Slovolovka.exe");
-}
+using e2e::gameExe;
 
 std::string fileBytes(const std::string& path)
 {

@@ -22,6 +22,8 @@ namespace {
 
 using namespace slovo;
 using e2e::GameProcess;
+using e2e::gameExe;
+using e2e::removeDataDirectory;
 
 const BasePaths kPaths = BasePaths::fixedWindows();
 const char* const kStatusPrefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
@@ -32,11 +34,6 @@ std::string env(const char* name)
 {
     const char* v = std::getenv(name);
     return v ? v : "";
-}
-
-std::wstring gameExe()
-{
-    return e2e::windowsPath(env("SLOVO_GAME").empty() ? "Slovolovka.exe" : env("SLOVO_GAME"));
 }
 
 std::string fileBytes(const std::string& path)
@@ -58,21 +55,6 @@ void writeBytes(const std::string& path, const std::string& bytes)
 bool exists(const std::string& path)
 {
     return GetFileAttributesW(tk::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void removeDataDirectory()
-{
-    const std::wstring dir = tk::wide(kPaths.directory);
-    WIN32_FIND_DATAW fd;
-    const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
 }
 
 // The status list's items, read from the game's list box.

@@ -22,6 +22,7 @@ namespace {
 using wintest::AppEnvironment;
 using wintest::addAppEnvironment;
 using wintest::pump;
+using wintest::resetData;
 
 const BasePaths kPaths = BasePaths::fixedWindows();
 
@@ -31,18 +32,6 @@ std::string readFile(const std::string& path)
 {
     Win32FileSystem fs;
     return fs.fileExists(path) ? fs.readFile(path) : std::string("<missing>");
-}
-
-void resetData(bool withUpdatedBase)
-{
-    Win32FileSystem fs;
-    for (const auto* p : {&kPaths.stwords, &kPaths.sthints, &kPaths.words, &kPaths.hints})
-        DeleteFileW(tk::wide(*p).c_str());
-    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
-    if (withUpdatedBase) {
-        fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\nЛИНЬ\r\n");
-        fs.writeFile(kPaths.hints, "ЖИВОТНОЕ\r\nБУРЯ\r\nРЫБА\r\n");
-    }
 }
 
 // A top-level window of this process with that title, once it shows.

@@ -19,22 +19,11 @@ namespace {
 using wintest::AppEnvironment;
 using wintest::addAppEnvironment;
 using wintest::pump;
+using wintest::resetData;
 
 const BasePaths kPaths = BasePaths::fixedWindows();
 
 AppEnvironment* const g_env = addAppEnvironment();
-
-void resetData(bool withUpdatedBase)
-{
-    Win32FileSystem fs;
-    for (const auto* p : {&kPaths.stwords, &kPaths.sthints, &kPaths.words, &kPaths.hints})
-        DeleteFileW(tk::wide(*p).c_str());
-    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
-    if (withUpdatedBase) {
-        fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\nЛИНЬ\r\n");
-        fs.writeFile(kPaths.hints, "ЖИВОТНОЕ\r\nБУРЯ\r\nРЫБА\r\n");
-    }
-}
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 // upd.exe: waits for the application to end, puts its new component files in place, restarts it.
+#include "webupdate/upd/cabinet.h"
 #include "webupdate/upd/core/updater_args.h"
 
 #include <windows.h>
@@ -9,25 +10,6 @@
 
 namespace {
 
-// The platform's cabinet library (cabinet.dll) exports Extract over this session record.
-struct CabinetError {
-    int erfOper;
-    int erfType;
-    BOOL fError;
-};
-struct CabinetSession {
-    INT fileSize;
-    CabinetError error;
-    void* fileList;
-    INT fileCount;
-    INT operation;
-    CHAR destination[MAX_PATH];
-    CHAR currentFile[MAX_PATH];
-    CHAR reserved[MAX_PATH];
-    void* filterList;
-};
-constexpr INT extractFiles = 2;
-using ExtractFn = HRESULT(WINAPI*)(CabinetSession*, LPCSTR);
 
 bool runCommand(const std::wstring& command, bool wait)
 {
@@ -49,20 +31,11 @@ bool runCommand(const std::wstring& command, bool wait)
 
 void unpackCabinet(const std::wstring& path)
 {
-    HMODULE lib = LoadLibraryW(L"cabinet.dll");
-    if (lib == nullptr)
-        return;
-    const auto extract = reinterpret_cast<ExtractFn>(reinterpret_cast<void*>(GetProcAddress(lib, "Extract")));
     char narrowPath[MAX_PATH];
-    if (extract != nullptr &&
-        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrowPath, MAX_PATH, nullptr, nullptr) > 0) {
-        // An empty destination unpacks into the current directory, the application's own.
-        CabinetSession session{};
-        session.operation = extractFiles;
-        if (SUCCEEDED(extract(&session, narrowPath)) && !session.error.fError)
-            DeleteFileW(path.c_str());
-    }
-    FreeLibrary(lib);
+    // An empty destination unpacks into the current directory, the application's own.
+    if (WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrowPath, MAX_PATH, nullptr, nullptr) > 0 &&
+        upd::extractCabinet(narrowPath, ""))
+        DeleteFileW(path.c_str());
 }
 
 void expand(const std::wstring& path)

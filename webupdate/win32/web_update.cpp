@@ -7,6 +7,7 @@
 #include "toolkit/control.h"
 #include "webupdate/core/prefixes.h"
 #include "webupdate/core/version_check.h"
+#include "webupdate/upd/cabinet.h"
 
 #include <lzexpand.h>
 #include <shellapi.h>
@@ -179,25 +180,6 @@ private:
     std::string path_;
     bool crc_;
 };
-
-// The session record of the platform's cabinet library (cabinet.dll), whose Extract unpacks.
-struct CabinetError {
-    int erfOper;
-    int erfType;
-    BOOL fError;
-};
-struct CabinetSession {
-    INT fileSize;
-    CabinetError error;
-    void* fileList;
-    INT fileCount;
-    INT operation;
-    CHAR destination[MAX_PATH];
-    CHAR currentFile[MAX_PATH];
-    CHAR reserved[MAX_PATH];
-    void* filterList;
-};
-using ExtractFn = HRESULT(WINAPI*)(CabinetSession*, LPCSTR);
 
 struct InternetHandle {
     HINTERNET h = nullptr;
@@ -971,19 +953,7 @@ bool TWebUpdate::expandInPlace(const std::string& path)
 
 bool TWebUpdate::unpackCabinet(const std::string& path, const std::string& targetDir)
 {
-    HMODULE lib = LoadLibraryW(L"cabinet.dll");
-    if (lib == nullptr)
-        return false;
-    bool ok = false;
-    const auto extract = reinterpret_cast<ExtractFn>(reinterpret_cast<void*>(GetProcAddress(lib, "Extract")));
-    if (extract != nullptr && targetDir.size() < MAX_PATH) {
-        CabinetSession session{};
-        session.operation = 2; // extract the files
-        lstrcpynA(session.destination, targetDir.c_str(), MAX_PATH);
-        ok = SUCCEEDED(extract(&session, path.c_str())) && !session.error.fError;
-    }
-    FreeLibrary(lib);
-    return ok;
+    return upd::extractCabinet(path.c_str(), targetDir.c_str());
 }
 
 namespace {

@@ -1,0 +1,50 @@
+// Unpacking a cabinet with the platform's cabinet library (cabinet.dll), for the updater and the
+// update client alike.
+#pragma once
+
+#include <windows.h>
+
+namespace upd {
+
+// The session record that cabinet.dll's Extract fills in.
+struct CabinetError {
+    int erfOper;
+    int erfType;
+    BOOL fError;
+};
+struct CabinetSession {
+    INT fileSize;
+    CabinetError error;
+    void* fileList;
+    INT fileCount;
+    INT operation;
+    CHAR destination[MAX_PATH];
+    CHAR currentFile[MAX_PATH];
+    CHAR reserved[MAX_PATH];
+    void* filterList;
+};
+
+// Every file of the cabinet into the destination (empty: the current directory); true when all
+// came out. Paths in the ANSI code page, as the library takes them.
+inline bool extractCabinet(const char* cabinet, const char* destination)
+{
+    using ExtractFn = HRESULT(WINAPI*)(CabinetSession*, LPCSTR);
+    constexpr INT extractFiles = 2;
+    if (lstrlenA(destination) >= MAX_PATH)
+        return false;
+    HMODULE lib = LoadLibraryW(L"cabinet.dll");
+    if (lib == nullptr)
+        return false;
+    bool ok = false;
+    const auto extract = reinterpret_cast<ExtractFn>(reinterpret_cast<void*>(GetProcAddress(lib, "Extract")));
+    if (extract != nullptr) {
+        CabinetSession session{};
+        session.operation = extractFiles;
+        lstrcpynA(session.destination, destination, MAX_PATH);
+        ok = SUCCEEDED(extract(&session, cabinet)) && !session.error.fError;
+    }
+    FreeLibrary(lib);
+    return ok;
+}
+
+} // namespace upd
