@@ -1,5 +1,5 @@
 // upd.exe: waits for the application to end, puts its new component files in place, restarts it.
-#include "webupdate/upd/cabinet.h"
+#include "webupdate/upd/update_steps.h"
 #include "webupdate/upd/core/updater_args.h"
 
 #include <windows.h>
@@ -9,25 +9,6 @@
 #include <vector>
 
 namespace {
-
-
-bool runCommand(const std::wstring& command, bool wait)
-{
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOW;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    if (wait)
-        WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
-}
 
 void unpackCabinet(const std::wstring& path)
 {
@@ -69,7 +50,7 @@ void handleComponent(const std::wstring& file)
         break;
     }
     case upd::ComponentKind::patch:
-        runCommand(L"patcher.exe " + file + L" " + upd::patchTarget(file), true);
+        upd::runCommand(L"patcher.exe " + file + L" " + upd::patchTarget(file), true);
         DeleteFileW(file.c_str());
         break;
     case upd::ComponentKind::cabinet:
@@ -95,6 +76,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     for (const std::wstring& file : plan->components)
         handleComponent(file);
     if (!plan->restart.empty())
-        runCommand(plan->restart, false);
+        upd::runCommand(plan->restart, false);
     return 0;
 }

@@ -7,7 +7,7 @@
 #include "toolkit/control.h"
 #include "webupdate/core/prefixes.h"
 #include "webupdate/core/version_check.h"
-#include "webupdate/upd/cabinet.h"
+#include "webupdate/upd/update_steps.h"
 
 #include <lzexpand.h>
 #include <shellapi.h>
@@ -73,19 +73,7 @@ void createDirectories(std::string dir)
 
 bool startCommand(const std::string& command, bool wait)
 {
-    std::wstring line = tk::wide(command);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    if (wait)
-        WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
+    return upd::runCommand(tk::wide(command), wait);
 }
 
 // "\" followed by "n" in a message stands for a line break.

@@ -1,10 +1,30 @@
-// Unpacking a cabinet with the platform's cabinet library (cabinet.dll), for the updater and the
-// update client alike.
+// The Win32 steps the updater and the update client both take: starting a command line and
+// unpacking a cabinet with the platform's cabinet library (cabinet.dll).
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
 namespace upd {
+
+// Starts the command line with a normal window, waiting for its end when asked; false when it
+// cannot start.
+inline bool runCommand(std::wstring command, bool wait)
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (wait)
+        WaitForSingleObject(pi.hProcess, INFINITE);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
 
 // The session record that cabinet.dll's Extract fills in.
 struct CabinetError {
