@@ -97,6 +97,9 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
 
     // All components exist: a second instance ends here, before anything is read or prepared.
     abcSingleInstance1->checkAfterLoading(app_.handle());
+    // Only a copy that runs takes the hooks: the shared record names one watcher's window, and
+    // a second copy that wrote its own there and ended would leave the first unable to wake.
+    startIdleWatcher();
     try {
         rsStorage1->endLoading();
     } catch (...) {
@@ -119,8 +122,13 @@ void MainWindow::createIdleWatcher()
         Duvezode1 = std::make_unique<idle::TDuvezode>([this](std::exception_ptr e) { app_.handleException(e); });
     } catch (...) {
         app_.handleException(std::current_exception());
-        return;
     }
+}
+
+void MainWindow::startIdleWatcher()
+{
+    if (!Duvezode1)
+        return;
     try {
         // The end-to-end tests shorten the idle period through the environment; the program
         // itself has no such option.
@@ -146,10 +154,6 @@ void MainWindow::Duvezode1Awake(idle::TDuvezode&)
 {
     BUStarfield1->setActive(false);
     AdvPanel5->setVisible(false);
-    BUStarfield1 = std::make_unique<fx::TBUStarfield>(AdvPanel5.get(), "BUStarfield1", tk::Bounds{0, 0, 516, 274});
-    BUStarfield1->setDelay(40);
-    BUStarfield1->setStars(200);
-    BUStarfield1->setMaxSpeed(15);
 }
 
 void MainWindow::createControls()
@@ -319,6 +323,7 @@ void MainWindow::createOverlays()
     But1 = std::make_unique<tk::ToolButton>(PanelGroup1.get(), "But1", tk::Bounds{216, 168, 65, 25},
                                             "<IMG src=\"Properties16.gif\">    ОК", ids::kChoiceOk, tk::ButtonLook::Push);
     But1->setDefault(true);
+    PanelGroup1->defaultButton = But1.get();
     Button1->onClick = [this] { Button1Click(); };
     Button2->onClick = [this] { Button2Click(); };
     But1->onClick = [this] { But1Click(); };

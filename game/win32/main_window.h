@@ -101,6 +101,7 @@ private:
     void createToolbarAndMenus();
     void createOverlays();
     void createIdleWatcher();
+    void startIdleWatcher();
     void addHints();
     void dropDown(tk::ToolButton& button, tk::PopupMenu& menu);
 

@@ -97,8 +97,12 @@ void DuvezodeCore::DoSleep()
     if (onSleep_)
         p_.raiseSleep();
     asleep_ = true;
-    if (snovid::TSharedActivity* record = p_.record())
+    if (snovid::TSharedActivity* record = p_.record()) {
+        // Another process may have written its own window here since the hooks loaded (a
+        // second copy that has ended since): the wake must reach this watcher.
+        snovid::storeNotifyWnd(*record, p_.notifyWindow());
         snovid::storeArmed(*record, 1);
+    }
 }
 
 void DuvezodeCore::DoAwake()

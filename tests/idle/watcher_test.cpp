@@ -98,9 +98,11 @@ TEST(Watcher, SleepsOnceAfterTheIntervalAndWakesOnEachMessage)
     Watcher t;
     t.p.rec.LastTick = t.p.now;
     t.watch();
+    t.p.rec.NotifyWnd = 0x1234; // another process wrote its window since the hooks loaded
     t.fire();
     EXPECT_EQ(t.w.state(), WatcherState::Asleep);
     EXPECT_EQ(t.p.rec.Armed, 1);
+    EXPECT_EQ(t.p.rec.NotifyWnd, 0xABCDu) << "armed for a window that is not this watcher's";
     EXPECT_EQ(t.p.timer, -1);
     EXPECT_EQ(t.p.events, (std::vector<std::string>{"load", "sleep"}));
     // The hooks disarm and post; a second process may post as well.
