@@ -1,6 +1,8 @@
 // Application window, message loop and the program's message boxes.
 #include "toolkit/application.h"
 
+#include "toolkit/dialog_keys.h"
+
 #include "common/error.h"
 #include "common/win32/text.h"
 
@@ -17,25 +19,69 @@ HWND g_centreOver = nullptr;
 HHOOK g_centreHook = nullptr;
 
 constexpr UINT kRestoreMain = WM_APP + 1;
+constexpr UINT kActivateMain = WM_APP + 2;
 bool g_clearingMinimized = false;
+bool g_inTaskbar = false;
 
+// The application window stands for the program in the taskbar and in the task switcher: it is
+// shown, but with no size, and hands whatever the shell asks of it to the main window.
 LRESULT CALLBACK appWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    const HWND main = g_app ? g_app->mainWindow() : nullptr;
     switch (msg) {
     case WM_WINDOWPOSCHANGING: {
-        // The application window is never shown; being shown means being restored.
         auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-        if (pos->flags & SWP_SHOWWINDOW) {
+        // Until the main window shows, nothing of the program is on screen, so a second copy
+        // that ends at once never leaves a taskbar button flashing.
+        if (!g_inTaskbar)
             pos->flags &= ~SWP_SHOWWINDOW;
-            if (!g_clearingMinimized)
-                PostMessageW(hwnd, kRestoreMain, 0, 0);
-        }
+        if (!(pos->flags & SWP_NOSIZE))
+            pos->cx = pos->cy = 0;
         break;
     }
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {0, 0};
+        return 0;
+    case WM_QUERYOPEN:
+        // Restored from outside (another copy of the program, the shell): so is the main window.
+        if (!g_clearingMinimized)
+            PostMessageW(hwnd, kRestoreMain, 0, 0);
+        return TRUE;
+    case WM_SYSCOMMAND:
+        switch (wp & 0xFFF0) {
+        case SC_RESTORE:
+            PostMessageW(hwnd, kRestoreMain, 0, 0);
+            return 0;
+        case SC_MINIMIZE:
+            if (main)
+                ShowWindow(main, SW_MINIMIZE);
+            return 0;
+        case SC_CLOSE:
+            if (g_app)
+                g_app->terminate();
+            return 0;
+        default:
+            break;
+        }
+        break;
+    case WM_ACTIVATE:
+        // Activated through its taskbar button or the task switcher: the main window takes over.
+        if (LOWORD(wp) != WA_INACTIVE)
+            PostMessageW(hwnd, kActivateMain, 0, 0);
+        break;
     case kRestoreMain:
-        if (g_app && g_app->mainWindow()) {
-            ShowWindow(g_app->mainWindow(), SW_RESTORE);
-            SetForegroundWindow(g_app->mainWindow());
+        if (main) {
+            ShowWindow(main, SW_RESTORE);
+            SetForegroundWindow(main);
+        }
+        return 0;
+    case kActivateMain:
+        // A minimized main window stays so: the system activates this window when its owned
+        // main window is minimized, and a restore comes as SC_RESTORE.
+        if (main && IsWindowVisible(main) && !IsIconic(main) && GetForegroundWindow() == hwnd) {
+            // A modal box or dialog over the main window keeps the front.
+            const HWND popup = GetLastActivePopup(hwnd);
+            SetForegroundWindow(popup && popup != hwnd && IsWindowVisible(popup) ? popup : main);
         }
         return 0;
     default:
@@ -81,10 +127,21 @@ Application::Application(HINSTANCE instance, const std::string& title) : module_
     wc.hInstance = instance;
     wc.lpszClassName = L"TApplication";
     wc.hIcon = LoadIconW(instance, L"MAINICON");
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     RegisterClassExW(&wc);
-    // A real top-level window that stands for the program; it is never shown.
+    // A real top-level window that stands for the program; it is shown with no size once the
+    // main window shows.
     window_ = CreateWindowExW(0, L"TApplication", wide(title).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+}
+
+void Application::showInTaskbar()
+{
+    if (g_inTaskbar)
+        return;
+    g_inTaskbar = true;
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 
 Application::~Application()
@@ -92,6 +149,7 @@ Application::~Application()
     if (window_)
         DestroyWindow(window_);
     g_app = nullptr;
+    g_inTaskbar = false;
 }
 
 Application& Application::instance()
@@ -107,7 +165,8 @@ void Application::noteMainWindowMinimized(bool minimized)
         SetWindowLongPtrW(window_, GWL_STYLE, GetWindowLongPtrW(window_, GWL_STYLE) | WS_MINIMIZE);
         return;
     }
-    // Some systems keep WS_MINIMIZE against SetWindowLong; a restore that stays hidden clears it.
+    // Some systems keep WS_MINIMIZE against SetWindowLong; a restore (hidden until the main
+    // window shows) clears it.
     g_clearingMinimized = true;
     ShowWindow(window_, SW_SHOWNOACTIVATE);
     g_clearingMinimized = false;
@@ -117,6 +176,8 @@ int Application::run()
 {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (handleDialogKey(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -28,8 +28,10 @@ public:
     void setMainWindow(HWND window) { mainWindow_ = window; }
     HWND mainWindow() const { return mainWindow_; }
 
-    // The application window stands for the program: minimizing the main window marks it
-    // minimized, and restoring it (as another instance does) restores the main window.
+    // The application window stands for the program: it is its one taskbar button, shown with
+    // the main window; minimizing the main window marks it minimized, and restoring it (through
+    // the taskbar, its window menu or another instance) restores the main window.
+    void showInTaskbar();
     void noteMainWindowMinimized(bool minimized);
 
     int run();

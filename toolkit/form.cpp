@@ -29,6 +29,8 @@ void Form::show()
     if (onShow)
         onShow();
     const int cmd = pendingState_ == wsMinimized ? SW_SHOWMINIMIZED : pendingState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOW;
+    if (Application::instance().mainWindow() == handle())
+        Application::instance().showInTaskbar();
     ShowWindow(handle(), cmd);
     UpdateWindow(handle());
 }
