@@ -10,7 +10,8 @@ Panel::Panel(Control* parent, std::string name, const Bounds& bounds, int id)
 {
     registerClass(L"TSlovoPanel", 0, nullptr);
     setBounds(bounds);
-    create(L"TSlovoPanel", WS_VISIBLE | WS_CLIPCHILDREN, 0, id, "");
+    // Tab walks into panels as into the groups of a dialog.
+    create(L"TSlovoPanel", WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, id, "");
     setSelfPainted();
 }
 

@@ -27,6 +27,10 @@ public:
 
     static constexpr int kCaptionHeight = 20;
 
+    // The buttons Enter and Escape press while the focus is inside the panel.
+    ToolButton* defaultButton = nullptr;
+    ToolButton* cancelButton = nullptr;
+
     COLORREF backgroundColour() const override { return colour_; }
 
 protected:

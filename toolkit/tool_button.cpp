@@ -18,7 +18,8 @@ ToolButton::ToolButton(Control* parent, std::string name, const Bounds& bounds, 
 {
     registerClass(L"TSlovoToolButton", CS_DBLCLKS, nullptr);
     setBounds(bounds);
-    create(L"TSlovoToolButton", WS_VISIBLE, 0, id, caption);
+    // Push buttons take the focus by Tab, as in a dialog; toolbar and caption-bar buttons do not.
+    create(L"TSlovoToolButton", WS_VISIBLE | (look == ButtonLook::Push ? WS_TABSTOP : 0), 0, id, caption);
     setSelfPainted();
 }
 
