@@ -4,7 +4,7 @@
 
 #include "common/error.h"
 #include "editor/core/editor_table.h"
-#include "editor/core/instruction_text.h"
+#include "editor/win32/instruction_dialog.h"
 #include "editor/win32/doc_export.h"
 #include "editor/win32/editor_ids.h"
 #include "effects/win32/dialogs.h"
@@ -191,6 +191,7 @@ void EditorWindow::createUpdatePanel()
                                                    "<IMG src=\"Delete16.gif\" align=\"top\"> Отмена",
                                                    ids::kEditorUpdateCancel, tk::ButtonLook::Push);
     HTMLButton1->onClick = [this] { HTMLButton1Click(); };
+    Panel1->cancelButton = HTMLButton1.get();
 
     wu::configureProgramUpdate(WebUpdate1);
     WebUpdate1.OnStatus = [this](wu::TWebUpdate&, const std::string& text, int code, int) {
@@ -342,21 +343,7 @@ void EditorWindow::GridAutoDeleteRow()
 
 void EditorWindow::N5Click()
 {
-    fx::THTMLDialog HTMLDialog1;
-    HTMLDialog1.Caption = "Инструкция";
-    HTMLDialog1.Width = 600;
-    HTMLDialog1.Height = 400;
-    HTMLDialog1.Position = fx::TPosition::poDesktopCenter;
-    HTMLDialog1.Color = 0xFFFFFF;
-    HTMLDialog1.Font = kFormFont;
-    HTMLDialog1.Images = &tk::ResourceImageList::editorImages();
-    HTMLDialog1.LeftButton.Visible = false;
-    HTMLDialog1.CenterButton.Visible = false;
-    HTMLDialog1.RightButton = fx::TButtonProperties{"Закрыть", true, true, 2, true};
-    const auto& lines = instructionLines();
-    for (size_t i = 0; i < lines.size(); ++i)
-        HTMLDialog1.HTMLText.push_back(i + 1 < lines.size() ? lines[i] + "\r\n" : lines[i]);
-    HTMLDialog1.Execute();
+    instructionDialog().Execute();
 }
 
 void EditorWindow::N10Click()

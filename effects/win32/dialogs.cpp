@@ -4,6 +4,8 @@
 #include "toolkit/application.h"
 #include "toolkit/dialog_window.h"
 #include "toolkit/html_label.h"
+
+#include <algorithm>
 #include "toolkit/picture.h"
 #include "common/win32/text.h"
 
@@ -151,6 +153,11 @@ int THTMLDialog::Execute()
     label.OnAnchorEnter = OnAnchorEnter;
     label.OnAnchorExit = OnAnchorExit;
     label.autoSize();
+    // A text taller than the room above the buttons is cut there rather than laid over them.
+    if (tk::Bounds b = label.bounds(); b.y + b.height > buttonTop - 4) {
+        b.height = std::max(0, buttonTop - 4 - b.y);
+        label.setBounds(b);
+    }
 
     const TButtonProperties* buttons[] = {&LeftButton, &CenterButton, &RightButton};
     for (int i = 0; i < 3; ++i) {

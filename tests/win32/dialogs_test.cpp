@@ -2,7 +2,7 @@
 // buttons, Enter, Escape and the close box, with screenshots.
 #include "effects/win32/dialogs.h"
 
-#include "editor/core/instruction_text.h"
+#include "editor/win32/instruction_dialog.h"
 #include "tests/e2e/driver.h"
 #include "toolkit/application.h"
 #include "toolkit/dialog_window.h"
@@ -86,22 +86,6 @@ auto withDialog(Run run, const std::function<void(HWND)>& inspectAndClose)
     return result;
 }
 
-THTMLDialog instructionDialog()
-{
-    THTMLDialog d;
-    d.Caption = "Инструкция";
-    d.Width = 600;
-    d.Height = 400;
-    d.Color = 0xFFFFFF;
-    d.Position = TPosition::poDesktopCenter;
-    d.HTMLText = slovo::instructionLines();
-    d.Images = &tk::ResourceImageList::editorImages();
-    d.ShadowColor = 0;
-    d.CenterButton.Visible = false;
-    d.RightButton = {"Закрыть", true, true, 2, true};
-    return d;
-}
-
 TEST(HtmlDialog, InstructionWindowReturnsCancelHoweverItCloses)
 {
     const std::function<void(HWND)> closers[] = {
@@ -115,9 +99,9 @@ TEST(HtmlDialog, InstructionWindowReturnsCancelHoweverItCloses)
         [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); },
     };
     for (size_t i = 0; i < std::size(closers); ++i) {
-        THTMLDialog d = instructionDialog();
+        THTMLDialog d = slovo::instructionDialog();
         std::atomic<int> count{-1};
-        std::atomic<int> right{0}, client{0};
+        std::atomic<int> right{0}, client{0}, labelBottom{0}, buttonTop{0};
         std::string title;
         const int result = withDialog([&] { return d.Execute(); }, [&](HWND dialog) {
             const auto b = buttons(dialog);
@@ -125,8 +109,12 @@ TEST(HtmlDialog, InstructionWindowReturnsCancelHoweverItCloses)
             RECT c;
             GetClientRect(dialog, &c);
             client = c.right;
-            if (!b.empty())
+            if (!b.empty()) {
                 right = clientRectOf(b[0], dialog).right;
+                buttonTop = clientRectOf(b[0], dialog).top;
+            }
+            if (const HWND label = FindWindowExW(dialog, nullptr, L"THTMLabel", nullptr))
+                labelBottom = clientRectOf(label, dialog).bottom;
             title = e2e::windowText(dialog);
             closers[i](dialog);
         });
@@ -134,6 +122,9 @@ TEST(HtmlDialog, InstructionWindowReturnsCancelHoweverItCloses)
         EXPECT_EQ(count.load(), 1) << "only the right-hand button shows";
         EXPECT_EQ(client.load(), 600);
         EXPECT_EQ(right.load(), 600 - 10) << "10 pixels from the right edge";
+        // A text taller than its room would be cut at 4 pixels above the button.
+        EXPECT_GT(labelBottom.load(), 0);
+        EXPECT_LT(labelBottom.load(), buttonTop.load() - 4) << "the instruction does not fit above its button";
         EXPECT_EQ(title, "Инструкция");
     }
 }

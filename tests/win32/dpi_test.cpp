@@ -5,7 +5,7 @@
 // its room in its own font. Screenshots of each go to the artefacts.
 #include "game/win32/main_window.h"
 
-#include "editor/core/instruction_text.h"
+#include "editor/win32/instruction_dialog.h"
 #include "effects/win32/dialogs.h"
 #include "game/win32/control_ids.h"
 #include "tests/e2e/driver.h"
@@ -659,16 +659,7 @@ TEST(AtThisDpiDialogs, TheInstructionAndTheStopDialog)
 {
     if (!childDpi())
         GTEST_SKIP() << "needs the application of a layout process";
-    fx::THTMLDialog instruction;
-    instruction.Caption = "Инструкция";
-    instruction.Width = 600;
-    instruction.Height = 400;
-    instruction.Color = 0xFFFFFF;
-    instruction.Position = fx::TPosition::poDesktopCenter;
-    instruction.HTMLText = instructionLines();
-    instruction.Images = &tk::ResourceImageList::editorImages();
-    instruction.CenterButton.Visible = false;
-    instruction.RightButton = {"Закрыть", true, true, 2, true};
+    fx::THTMLDialog instruction = slovo::instructionDialog();
     const tk::Bounds instructionClient{0, 0, 600, 400};
     checkModal([&] { instruction.Execute(); }, L"TSlovoDialog", &instructionClient, "instruction");
 
