@@ -4,6 +4,7 @@
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
+#include "common/win32/win32_file_system.h"
 #include "game/win32/control_ids.h"
 #include "common/win32/text.h"
 
@@ -47,6 +48,15 @@ void removeDataDirectory()
     DeleteFileW(dir.c_str());
 }
 
+void writeUpdatedBase()
+{
+    const slovo::BasePaths paths = slovo::BasePaths::fixedWindows();
+    CreateDirectoryW(tk::wide(paths.directory).c_str(), nullptr);
+    slovo::Win32FileSystem fs;
+    fs.writeFile(paths.words, "ОЛЕНЬ\r\nПУРГА\r\n");
+    fs.writeFile(paths.hints, "СЕВЕРНОЕ ЖИВОТНОЕ\r\nСНЕЖНАЯ БУРЯ\r\n");
+}
+
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
     const auto until = std::chrono::steady_clock::now() + timeout;
@@ -82,10 +92,22 @@ bool GameProcess::launch(const std::wstring& exe)
     return start(exe) && waitForMainWindow();
 }
 
+namespace {
+
+std::wstring g_desktop;
+
+} // namespace
+
+void useDesktop(const std::wstring& name)
+{
+    g_desktop = name;
+}
+
 bool GameProcess::start(const std::wstring& exe)
 {
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    si.lpDesktop = g_desktop.empty() ? nullptr : g_desktop.data();
     std::wstring cmd = L"\"" + exe + L"\"";
     return CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
 }
@@ -311,7 +333,7 @@ void postClick(HWND window, int x, int y)
     PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-bool mouseClick(POINT at)
+bool mouseClick(POINT at, DWORD down, DWORD up)
 {
     const auto absolute = [](LONG v, int metric) {
         return static_cast<LONG>((v * 65535 + GetSystemMetrics(metric) / 2) / (GetSystemMetrics(metric) - 1));
@@ -323,8 +345,8 @@ bool mouseClick(POINT at)
         i.mi.dy = absolute(at.y, SM_CYSCREEN);
     }
     input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = down | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = up | MOUSEEVENTF_ABSOLUTE;
     return SendInput(3, input, sizeof(INPUT)) == 3;
 }
 

@@ -14,6 +14,9 @@ namespace e2e {
 // Turns a Unix path into the Wine drive Z: form; Windows paths pass unchanged.
 std::wstring windowsPath(const std::string& path);
 
+// An updated base of two words (ОЛЕНЬ, ПУРГА) in the data folder, so the game offers the choice.
+void writeUpdatedBase();
+
 // The game under test: SLOVO_GAME, else Slovolovka.exe beside the test.
 std::wstring gameExe();
 
@@ -77,7 +80,10 @@ void press(const GameProcess& game, char letter);
 // A click posted to a window at client coordinates, and one of the real mouse at a point of
 // the screen (moved, pressed and released in one go, so it lands before anything moves).
 void postClick(HWND window, int x, int y);
-bool mouseClick(POINT screen);
+bool mouseClick(POINT screen, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP);
+
+// Programs started from now on open on the desktop of that name (the caller's own by default).
+void useDesktop(const std::wstring& name);
 
 // The editor steps of the end-to-end tests. Opening: the toolbar's "Редактор", then the grid.
 HWND openEditor(const GameProcess& game);

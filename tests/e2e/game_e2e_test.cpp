@@ -253,14 +253,6 @@ TEST_F(GameE2E, MissingHintsFileIsReportedWithAFullStop)
     closeGame(game);
 }
 
-void writeUpdatedBase()
-{
-    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
-    Win32FileSystem fs;
-    fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\n");
-    fs.writeFile(kPaths.hints, "СЕВЕРНОЕ ЖИВОТНОЕ\r\nСНЕЖНАЯ БУРЯ\r\n");
-}
-
 FILETIME lastWrite(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -270,7 +262,7 @@ FILETIME lastWrite(const std::string& path)
 
 TEST_F(GameE2E, UpdatedBaseIsOfferedAndEnterChoosesIt)
 {
-    writeUpdatedBase();
+    e2e::writeUpdatedBase();
     GameProcess game;
     ASSERT_TRUE(game.launch(gameExe()));
     ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
@@ -296,7 +288,7 @@ TEST_F(GameE2E, UpdatedBaseIsOfferedAndEnterChoosesIt)
 
 TEST_F(GameE2E, StandardBaseChosenFromThePanel)
 {
-    writeUpdatedBase();
+    e2e::writeUpdatedBase();
     GameProcess game;
     ASSERT_TRUE(game.launch(gameExe()));
     ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
