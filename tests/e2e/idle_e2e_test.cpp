@@ -105,8 +105,13 @@ TEST_F(IdleE2E, StarfieldShowsMovesAndAMouseMoveHidesIt)
     EXPECT_GT(starPixels(b), 50) << "too few stars";
     EXPECT_NE(a, b) << "the stars did not move";
     EXPECT_TRUE(wakeWithTheMouse(game)) << "the mouse did not hide the starfield";
-    // The next idle period shows it again.
+    // The next idle period shows the same field again, its stars where they were.
+    const HWND field = GetWindow(game.control(ids::kStarfieldPanel), GW_CHILD);
     EXPECT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15)));
+    EXPECT_EQ(GetWindow(game.control(ids::kStarfieldPanel), GW_CHILD), field) << "a new starfield was made";
+    Sleep(100);
+    ASSERT_TRUE(e2e::screenshot(game.mainWindow(), first));
+    EXPECT_GT(starPixels(fileBytes(first)), 50) << "the stars were lost while awake";
     EXPECT_TRUE(wakeWithTheMouse(game));
     PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(game.waitForExit(), 0);
