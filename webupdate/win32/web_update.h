@@ -98,23 +98,40 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static DWORD WINAPI workerEntry(void* window);
 
+    // The run's order (web_update.cpp).
     void runSteps();
-    bool connect(bool& dialled);
-    void dateCheck(const ControlFile& control, bool& close, bool& newDate, Moment& moment, std::string& lastValue);
-    void fileEntries(const ControlFile& control);
+    bool local() const { return UpdateType == TUpdateType::fileUpdate; }
     bool refuse(Action action);
+    std::optional<std::string> readRemembered(const char* name, bool needSave);
+    void remember(const char* name, const std::string& value);
+
+    // Connection and downloads (web_update_download.cpp).
+    bool connect();
+    bool openSession();
+    void closeSession();
     bool downloadHttp(HINTERNET connection, const std::string& url, const std::string& target);
     bool downloadFtp(HINTERNET connection, const std::string& url, const std::string& target);
     bool copyLocal(const std::string& source, const std::string& target);
     bool expandInPlace(const std::string& path);
+    std::string downloadName(const std::string& url) const;
+
+    // The control file and its checks (web_update_checks.cpp).
+    bool readControlFile(const std::string& url, ControlFile& control);
+    bool dateCheck(const ControlFile& control, std::optional<Moment>& newDate, std::string& lastValue);
+    bool versionCheck(const ControlFile& control, const std::string& lastValue);
+    Moment rememberedMoment();
+    void rememberDate(const Moment& moment);
+
+    // The actions (web_update_actions.cpp).
+    void applicationSection(const ControlFile& control);
+    bool actionsBefore(const ControlFile& control);
+    bool showWhatsNew(const ControlFile& control);
+    void redirectAndShow(const ControlFile& control);
+    void fileEntries(const ControlFile& control);
+    void runAfter(const ControlFile& control);
     bool unpackCabinet(const std::string& path, const std::string& targetDir);
     bool inComponents(const std::string& name) const;
-    std::string downloadName(const std::string& url) const;
     bool post();
-    bool showWhatsNew(const ControlFile& control);
-    Moment rememberedMoment();
-    std::optional<std::string> readRemembered(const char* name, bool needSave);
-    void remember(const char* name, const std::string& value);
 
     HWND window_ = nullptr;
     bool threaded_ = false;
@@ -122,8 +139,13 @@ private:
     bool component_ = false;
     bool silentRestart_ = false;
     bool ftpDirectorySet_ = false;
+    bool dialled_ = false;
     Channel channel_ = Channel::plain;
+    // The Internet handle of a run, the FTP connection, and the one downloads go through.
+    HINTERNET session_ = nullptr;
+    HINTERNET ftp_ = nullptr;
     HINTERNET internet_ = nullptr;
+    std::string controlPath_;
     std::string appCommandLine_;
     std::string components_;
 };
