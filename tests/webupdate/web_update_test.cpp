@@ -62,6 +62,14 @@ std::optional<std::string> registryValue(const char* name)
     return tk::narrow(buf);
 }
 
+// The folder of this test program, where an insecure control file may still name local files.
+std::string programFolder()
+{
+    wchar_t buf[MAX_PATH];
+    const std::wstring path(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH));
+    return tk::narrow(path.substr(0, path.find_last_of(L'\\') + 1));
+}
+
 std::string shortDate(WORD y, WORD m, WORD d)
 {
     SYSTEMTIME st{};
@@ -299,11 +307,11 @@ TEST_F(WebUpdateTest, VersionRulesForEntries)
     serve("a.txt", "a");
     serve("versions.INF", "[update]\r\nunconditional=1\r\n[files]\r\ncount=3\r\n"
                           "[file1]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "one\r\nnewsize=5\r\n"
-                          "localversion=" + dir_ + "missing.exe\r\n"
+                          "localversion=" + programFolder() + "missing.exe\r\n"
                           "[file2]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "two\r\n"
-                          "newversion=1.3\r\nlocalversion=" + dir_ + "missing.exe\r\n"
+                          "newversion=1.3\r\nlocalversion=" + programFolder() + "missing.exe\r\n"
                           "[file3]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "three\\deep\r\n"
-                          "newversion=1.2.0.5\r\nlocalversion=" + dir_ + "missing.exe\r\n");
+                          "newversion=1.2.0.5\r\nlocalversion=" + programFolder() + "missing.exe\r\n");
     const Statuses got = run("versions.INF");
     EXPECT_FALSE(exists(dir_ + "one\\a.txt")) << "newsize with a missing local file is never new";
     EXPECT_FALSE(exists(dir_ + "two\\a.txt")) << "a two-number version is never new";
@@ -490,6 +498,87 @@ TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
     RemoveDirectoryW(tk::wide(elsewhere).c_str());
 }
 
+// Forged replies, in order (the registry carries over): a stated count far beyond the entries, a
+// date far ahead over HTTP (refused) and over HTTPS (kept), then a real date over HTTP that the
+// kept date no longer holds back; local files outside the program's folder; files that travel
+// over plain HTTP from a control file fetched over HTTPS.
+TEST_F(WebUpdateTest, ForgedRepliesStayInBounds)
+{
+    ASSERT_TRUE(g_testCa->trusted());
+    const std::string secure = "https://localhost:" + env("SLOVO_HTTPS_PORT");
+    const std::string plain = base() + "/update/";
+    const std::string marker = dir_ + "ran.txt";
+    const std::string elsewhere = dir_ + "..\\" + dir_.substr(dir_.size() - 10, 9) + "y\\";
+    serve("f.txt", "f");
+    serve("f.exe_new", "new");
+    serve("f.cab", "MSCF");
+    const std::string entry = baseFileEntry(plain + "f.txt");
+    bool closed = false;
+    update_.OnAppDoClose = [&](wu::TWebUpdate&) { closed = true; };
+    update_.ExtractCAB = true;
+    struct Case {
+        std::string at;
+        std::string control;
+        Statuses want;
+        bool file; // f.txt arrived in the data directory
+        std::optional<std::string> lastDate; // "" for none
+    } cases[] = {
+        {base(), "[update]\r\nunconditional=1\r\n[files]\r\ncount=2147483647\r\n[file7]\r\nurl=" + plain +
+                     "f.txt\r\ntargetdir=" + dir_ + "\r\n",
+         {{"Download update : " + plain + "f.txt", 3}, {"Finished processing update control file", 3}}, true, {}},
+        {base(), "[update]\r\ndate=31/12/9999\r\n" + entry,
+         {{"Refused date in the future over insecure connection : 31/12/9999", wu::statusRefused}}, false, ""},
+        {secure, "[update]\r\ndate=31/12/9999\r\n" + entry, {{"New version found : " + shortDate(9999, 12, 31), 5}},
+         true, shortDate(9999, 12, 31)},
+        {base(), "[update]\r\ndate=01/02/2003\r\n" + entry, {{"New version found : " + shortDate(2003, 2, 1), 5}},
+         true, shortDate(2003, 2, 1)},
+        {base(), "[update]\r\nnewversion=1.0.0.0\r\nlocalversion=\\\\127.0.0.1\\share\\x.exe\r\n" + entry,
+         {{"Refused local file outside the program folder over insecure connection : \\\\127.0.0.1\\share\\x.exe",
+           wu::statusRefused}},
+         false, {}},
+        {base(), "[update]\r\nunconditional=1\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" + plain + "f.txt\r\ntargetdir=" +
+                     dir_ + "\r\nnewversion=9.0.0.0\r\nlocalversion=C:\\windows\\win.ini\r\n[file2]\r\nurl=" + plain +
+                     "f.txt\r\ntargetdir=" + dir_ + "\r\nnewversion=1.2.0.5\r\nlocalversion=" + programFolder() +
+                     "missing.exe\r\n",
+         {{"Refused local file outside the program folder over insecure connection : C:\\windows\\win.ini",
+           wu::statusRefused},
+          {"Download update : " + plain + "f.txt", 3}},
+         true, {}},
+        {secure, "[update]\r\nunconditional=1\r\n[application]\r\nappupdate=1\r\nsilentrestart=1\r\nappname=" + dir_ +
+                     "f.txt\r\nappcomps=f.exe_new\r\n[action]\r\nrunafter=cmd /c type " + dir_ + "f.txt > " + marker +
+                     "\r\n[files]\r\ncount=4\r\n[file1]\r\nurl=" + plain + "f.txt\r\ntargetdir=" + elsewhere +
+                     "\r\n[file2]\r\nurl=" + plain + "f.exe_new\r\ntargetdir=" + dir_ + "\r\n[file3]\r\nurl=" + plain +
+                     "f.cab\r\ntargetdir=" + dir_ + "\r\n[file4]\r\nurl=" + plain + "f.txt\r\ntargetdir=" + dir_ + "\r\n",
+         {{"Refused file outside the data directory over insecure connection : " + plain + "f.txt", wu::statusRefused},
+          {"Refused application update instruction over insecure connection", wu::statusRefused},
+          {"Refused CAB extraction instruction over insecure connection", wu::statusRefused},
+          {"Refused run after instruction over insecure connection", wu::statusRefused}},
+         true, {}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(++n);
+        DeleteFileW(tk::wide(dir_ + "f.txt").c_str());
+        serve("forged.INF", c.control);
+        statuses_.clear();
+        update_.URL = c.at + "/update/forged.INF";
+        update_.RunUpdate();
+        for (const auto& w : c.want)
+            EXPECT_NE(std::find(statuses_.begin(), statuses_.end(), w), statuses_.end()) << w.first << "\n"
+                                                                                          << show(statuses_);
+        EXPECT_EQ(exists(dir_ + "f.txt"), c.file) << show(statuses_);
+        if (c.lastDate) {
+            EXPECT_EQ(registryValue("LastDate").value_or(""), *c.lastDate);
+        }
+    }
+    Sleep(500);
+    EXPECT_FALSE(closed) << "no restart with a component from plain HTTP";
+    EXPECT_FALSE(exists(dir_ + "f.exe_new"));
+    EXPECT_TRUE(exists(dir_ + "f.cab")) << "not unpacked, not deleted";
+    EXPECT_FALSE(exists(marker)) << "the file from plain HTTP was not run";
+    EXPECT_FALSE(exists(elsewhere + "f.txt"));
+}
+
 TEST_F(WebUpdateTest, HttpsByAddressMatchesTheCertificatesAddressEntry)
 {
     ASSERT_TRUE(g_testCa->trusted());
@@ -628,7 +717,15 @@ TEST_F(WebUpdateTest, LocalFileModeAndRestartThroughTheUpdater)
     EXPECT_FALSE(closed);
     update_.URL = dir_ + "local.INF";
     statuses_.clear();
+    // The updater goes to a temporary folder with a blank in its path, as a user name with a blank
+    // gives: its path must reach it quoted.
+    const std::string blankTemp = dir_ + "my temp\\";
+    CreateDirectoryW(tk::wide(blankTemp).c_str(), nullptr);
+    wchar_t oldTmp[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", tk::wide(blankTemp).c_str());
     update_.RunUpdate();
+    SetEnvironmentVariableW(L"TMP", oldTmp[0] != L'\0' ? oldTmp : nullptr);
     const auto has = [&](const std::string& text, int code) {
         return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
     };
@@ -642,9 +739,7 @@ TEST_F(WebUpdateTest, LocalFileModeAndRestartThroughTheUpdater)
     EXPECT_FALSE(has("Closed Internet connection", 3));
     EXPECT_TRUE(closed) << "the application is asked to end\n" << show(statuses_);
 
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    const std::string temp = tk::narrow(tmp);
+    const std::string& temp = blankTemp;
     EXPECT_FALSE(exists(temp + "upd.ex_")) << "the compressed copy is deleted";
     const std::string built = readFile(env("SLOVO_UPD"));
     EXPECT_EQ(readFile(temp + "upd.exe").size(), built.size());

@@ -37,6 +37,14 @@ std::string withBackslash(std::string dir)
     return dir;
 }
 
+std::string programDirectory()
+{
+    wchar_t buf[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH + 1);
+    const std::wstring path(buf, n);
+    return tk::narrow(path.substr(0, path.find_last_of(L'\\') + 1));
+}
+
 std::string tempDirectory()
 {
     wchar_t buf[MAX_PATH + 1];
@@ -196,9 +204,19 @@ void TWebUpdate::ReportStatus(const std::string& statusText, const std::string& 
     OnStatus(*this, text, statuscode, errcode);
 }
 
-bool TWebUpdate::refuse(Action action)
+Transport TWebUpdate::transport() const
 {
-    if (allowed(action, channel_))
+    return UpdateType == TUpdateType::ftpUpdate ? Transport::ftp : local() ? Transport::file : Transport::http;
+}
+
+Channel TWebUpdate::channelFor(const std::string& url) const
+{
+    return channel_ == Channel::plain ? Channel::plain : channelOf(transport(), url);
+}
+
+bool TWebUpdate::refuse(Action action, Channel channel)
+{
+    if (allowed(action, channel))
         return false;
     ReportStatus(refusedText(action), "", 0, statusRefused);
     return true;
@@ -235,6 +253,7 @@ void TWebUpdate::RunUpdate()
     ftpDirectorySet_ = false;
     appCommandLine_.clear();
     components_.clear();
+    insecureFiles_.clear();
     runSteps();
     if (!threaded_ && restart_ && component_)
         RestartApplication();
@@ -246,10 +265,7 @@ void TWebUpdate::runSteps()
     if (const auto last = readRemembered("LastURL", true); last && !last->empty())
         url = *last;
     url = ConvertPrefixes(url);
-    channel_ = channelOf(UpdateType == TUpdateType::ftpUpdate ? Transport::ftp
-                         : local()                            ? Transport::file
-                                                              : Transport::http,
-                         url);
+    channel_ = channelOf(transport(), url);
     dialled_ = false;
     controlPath_.clear();
     // A refused or failed dial-up ends the run without any further status.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "webupdate/core/control_file.h"
 #include "webupdate/core/remote_policy.h"
@@ -73,7 +74,7 @@ public:
     std::string Proxy;
     std::string ProxyUserID;
     std::string ProxyPassword;
-    // The one directory a control file from an insecure channel may write into.
+    // The one directory a file from an insecure channel may be written into.
     std::string PlainTargetDir = "C:\\Windows\\data";
 
     std::function<void(TWebUpdate& sender, const std::string& statusstr, int statuscode, int errcode)> OnStatus;
@@ -101,7 +102,11 @@ private:
     // The run's order (web_update.cpp).
     void runSteps();
     bool local() const { return UpdateType == TUpdateType::fileUpdate; }
-    bool refuse(Action action);
+    Transport transport() const;
+    // The channel a file at this address arrives over: never safer than the control file's.
+    Channel channelFor(const std::string& url) const;
+    bool refuse(Action action, Channel channel);
+    bool refuse(Action action) { return refuse(action, channel_); }
     std::optional<std::string> readRemembered(const char* name, bool needSave);
     void remember(const char* name, const std::string& value);
 
@@ -114,6 +119,7 @@ private:
     bool copyLocal(const std::string& source, const std::string& target);
     bool expandInPlace(const std::string& path);
     std::string downloadName(const std::string& url) const;
+    bool blockArrived(const std::string& url, const std::string& target, std::int64_t pos, std::int64_t size);
 
     // The control file and its checks (web_update_checks.cpp).
     bool readControlFile(const std::string& url, ControlFile& control);
@@ -131,6 +137,9 @@ private:
     void runAfter(const ControlFile& control);
     bool unpackCabinet(const std::string& path, const std::string& targetDir);
     bool inComponents(const std::string& name) const;
+    bool localFileAllowed(const std::string& path);
+    // True when the command line names a file of this run that came over an insecure channel.
+    bool namesInsecureFile(const std::string& command) const;
     bool post();
 
     HWND window_ = nullptr;
@@ -146,6 +155,10 @@ private:
     HINTERNET ftp_ = nullptr;
     HINTERNET internet_ = nullptr;
     std::string controlPath_;
+    // Where the last download ended up (after its expansion), and the names of this run's files
+    // that came over an insecure channel, upper-cased.
+    std::string lastDownload_;
+    std::vector<std::string> insecureFiles_;
     std::string appCommandLine_;
     std::string components_;
 };

@@ -6,6 +6,7 @@
 #include "common/win32/text.h"
 #include "toolkit/application.h"
 #include "toolkit/control.h"
+#include "webupdate/upd/core/updater_args.h"
 #include "webupdate/upd/update_steps.h"
 #include "webupdate/win32/web_update_shared.h"
 
@@ -137,7 +138,7 @@ void TWebUpdate::redirectAndShow(const ControlFile& control)
 void TWebUpdate::runAfter(const ControlFile& control)
 {
     if (const std::string after = ConvertPrefixes(control.value("action", "runafter")); !after.empty()) {
-        if (!refuse(Action::runAfter))
+        if (!refuse(Action::runAfter, namesInsecureFile(after) ? Channel::plain : channel_))
             startCommand(after, false);
     }
 }
@@ -145,28 +146,17 @@ void TWebUpdate::runAfter(const ControlFile& control)
 bool TWebUpdate::inComponents(const std::string& name) const
 {
     const std::string wanted = upperCase(name);
-    std::string token;
-    bool quoted = false;
-    for (std::size_t i = 0; i <= components_.size(); ++i) {
-        const char c = i < components_.size() ? components_[i] : ' ';
-        if (c == '"') {
-            quoted = !quoted;
-        } else if ((c == ' ' || c == ',' || c == ';') && !quoted) {
-            if (!token.empty() && upperLastPart(token) == wanted)
-                return true;
-            token.clear();
-        } else {
-            token += c;
-        }
-    }
+    for (const std::wstring& component : upd::componentList(tk::wide(components_)))
+        if (upperLastPart(tk::narrow(component)) == wanted)
+            return true;
     return false;
 }
 
 void TWebUpdate::fileEntries(const ControlFile& control)
 {
-    const std::int32_t count = control.number("files", "count", 0);
     bool askedOnce = false;
-    for (std::int32_t i = 1; i <= count; ++i) {
+    // Only the entries the file holds: a stated count alone cannot keep the run going.
+    for (const std::int32_t i : control.numberedSections("file", control.number("files", "count", 0))) {
         const std::string section = "file" + std::to_string(i);
         const std::string url = ConvertPrefixes(control.value(section, "url"));
         if (url.empty())
@@ -177,19 +167,27 @@ void TWebUpdate::fileEntries(const ControlFile& control)
         const std::int32_t newChecksum = control.number(section, "newchecksum", -1);
         const std::string targetDir = withBackslash(ConvertPrefixes(control.value(section, "targetdir")));
         const bool compressed = control.number(section, "compressed", 0) == 1;
-        // An insecure control file may only write into the data directory: checked before any
-        // directory is created.
-        if (channel_ == Channel::plain && !insideDirectory(targetDir, PlainTargetDir)) {
+        const std::string name = downloadName(url);
+        // A file that travels over an insecure channel may only be written into the data
+        // directory and never be a component, whatever channel the control file came over:
+        // checked before any directory is created.
+        const Channel channel = channelFor(url);
+        if (channel == Channel::plain && !insideDirectory(targetDir, PlainTargetDir)) {
             ReportStatus("Refused file outside the data directory over insecure connection : %s", url, 0,
                          statusRefused);
             continue;
         }
+        if (inComponents(name) && refuse(Action::appUpdate, channel)) {
+            restart_ = false;
+            continue;
+        }
+        if (!localFileAllowed(localVersion))
+            continue;
         if (!targetDir.empty() && !isDirectory(targetDir))
             createDirectories(targetDir);
         if (!IsNewVersion(newVersion, localVersion, newSize, newChecksum))
             continue;
         ReportStatus("Download update : %s", url, 0, 3);
-        const std::string name = downloadName(url);
         if (UpdateUpdate == TUpdateUpdate::wuuPromptAll) {
             if (messageBox("Download update file : " + name, L"Confirm", MB_YESNO | MB_ICONQUESTION) != IDYES)
                 continue;
@@ -203,22 +201,36 @@ void TWebUpdate::fileEntries(const ControlFile& control)
             restart_ = false;
             continue;
         }
+        if (channel == Channel::plain)
+            insecureFiles_.push_back(upperLastPart(lastDownload_));
         const bool component = inComponents(name);
         if (component)
             component_ = true;
         const std::string path = targetDir + name;
-        if (endsWithNoCase(name, ".CAB") && ExtractCAB && !component && !refuse(Action::cabinet)) {
+        if (endsWithNoCase(name, ".CAB") && ExtractCAB && !component && !refuse(Action::cabinet, channel)) {
             if (unpackCabinet(path, targetDir))
                 DeleteFileW(tk::wide(path).c_str());
             else
                 ReportStatus("Error decompressing CAB file : %s", path, 0, 8);
         }
         if (endsWithNoCase(name, ".PAT") && ApplyPatch && !localVersion.empty() && !component &&
-            !refuse(Action::patch)) {
+            !refuse(Action::patch, channel)) {
             startCommand("patcher.exe " + name + " " + localVersion, true);
             DeleteFileW(tk::wide(path).c_str());
         }
     }
+    // The restart must not start a file that came over an insecure channel either.
+    if (restart_ && namesInsecureFile(appCommandLine_) && refuse(Action::appUpdate, Channel::plain))
+        restart_ = false;
+}
+
+bool TWebUpdate::namesInsecureFile(const std::string& command) const
+{
+    const std::string upper = upperCase(command);
+    for (const std::string& name : insecureFiles_)
+        if (upper.find(name) != std::string::npos)
+            return true;
+    return false;
 }
 
 bool TWebUpdate::unpackCabinet(const std::string& path, const std::string& targetDir)
@@ -355,9 +367,13 @@ void TWebUpdate::RestartApplication()
         ReportStatus("Failed to spawn updater process : %s", "the updater could not be written", ERROR_FILE_NOT_FOUND, 9);
         return;
     }
-    const std::string command = temp + "upd.exe " + std::to_string(GetCurrentProcessId()) + " " + appCommandLine_ +
-                                " " + components_;
-    if (!startCommand(command, false)) {
+    // Quoted: a temporary folder with a blank (a user name with a blank) is common. Each component
+    // goes as an argument of its own, so the updater splits the list as this client does.
+    std::wstring command = L"\"" + updater + L"\" " + std::to_wstring(GetCurrentProcessId()) + L" " +
+                           tk::wide(appCommandLine_);
+    for (const std::wstring& component : upd::componentList(tk::wide(components_)))
+        command += L" " + upd::quoteArgument(component);
+    if (!upd::runCommand(command, false)) {
         const DWORD err = GetLastError();
         ReportStatus("Failed to spawn updater process : %s", systemErrorText(err), static_cast<int>(err), 9);
         return;

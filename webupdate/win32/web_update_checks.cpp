@@ -79,6 +79,13 @@ SYSTEMTIME systemTime(const Moment& moment)
     return st;
 }
 
+Moment localNow()
+{
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return Moment{Date{st.wYear, st.wMonth, st.wDay}, TimeOfDay{st.wHour, st.wMinute, st.wSecond}};
+}
+
 } // namespace
 
 std::string TWebUpdate::ConvertPrefixes(const std::string& text)
@@ -89,11 +96,8 @@ std::string TWebUpdate::ConvertPrefixes(const std::string& text)
             const UINT n = GetWindowsDirectoryW(buf, MAX_PATH + 1);
             return tk::narrow(std::wstring(buf, n));
         }
-        if (name == "APP") {
-            const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH + 1);
-            std::wstring path(buf, n);
-            return tk::narrow(path.substr(0, path.find_last_of(L'\\') + 1));
-        }
+        if (name == "APP")
+            return programDirectory();
         if (name == "TMP")
             return tempDirectory();
         if (name == "PF") {
@@ -112,6 +116,17 @@ bool TWebUpdate::IsNewVersion(const std::string& newVersion, const std::string& 
 {
     RealLocalFile local(localFile, UseCRC32);
     return isNewVersion(newVersion, localFile, newSize, newChecksum, local);
+}
+
+bool TWebUpdate::localFileAllowed(const std::string& path)
+{
+    // Reading a file elsewhere would open other hosts' shares with the player's credentials, or
+    // tell a forged reply which files the machine holds.
+    if (channel_ == Channel::trusted || path.empty() || insideDirectory(path, programDirectory()))
+        return true;
+    ReportStatus("Refused local file outside the program folder over insecure connection : %s", path, 0,
+                 statusRefused);
+    return false;
 }
 
 bool TWebUpdate::readControlFile(const std::string& url, ControlFile& control)
@@ -173,7 +188,17 @@ bool TWebUpdate::dateCheck(const ControlFile& control, std::optional<Moment>& ne
             lastValue = time;
         }
     }
-    if (rememberedMoment() >= moment) {
+    const Moment now = localNow();
+    // Over an insecure channel a date no real update can carry yet is refused, and one remembered
+    // from such a reply before no longer holds real updates back; over HTTPS the dates stand.
+    if (channel_ == Channel::plain && beyondOneDay(moment, now)) {
+        ReportStatus("Refused date in the future over insecure connection : %s", date, 0, statusRefused);
+        return false;
+    }
+    Moment remembered = rememberedMoment();
+    if (channel_ == Channel::plain && beyondOneDay(remembered, now))
+        remembered = Moment{};
+    if (remembered >= moment) {
         ReportStatus("No new version found", "", 0, 4);
         return false;
     }
@@ -194,6 +219,8 @@ bool TWebUpdate::versionCheck(const ControlFile& control, const std::string& las
     const std::int32_t newSize = control.number("update", "newsize", 0);
     const std::string localVersion = ConvertPrefixes(control.value("update", "localversion"));
     const std::int32_t newChecksum = control.number("update", "newchecksum", -1);
+    if (!localFileAllowed(localVersion))
+        return false;
     if ((!newVersion.empty() || newSize > 0 || newChecksum != -1) && !localVersion.empty())
         ReportStatus(newChecksum != -1 ? "Checksum based update found"
                      : newSize < 1     ? "Version based update found"

@@ -13,6 +13,13 @@ namespace wu {
 
 using namespace detail;
 
+namespace {
+
+// The largest file the program reads.
+constexpr std::int64_t maxDownload = std::int64_t{512} << 20;
+
+} // namespace
+
 bool TWebUpdate::connect()
 {
     ReportStatus("Checking for Internet connection", "", 0, 3);
@@ -116,8 +123,21 @@ bool TWebUpdate::DownloadFile(HINTERNET connection, const std::string& url, bool
         ok = downloadHttp(connection, url, target);
     if (!ok)
         return false;
+    lastDownload_ = target;
     if (compressed && !endsWithNoCase(name, ".CAB"))
         return expandInPlace(target);
+    return true;
+}
+
+bool TWebUpdate::blockArrived(const std::string& url, const std::string& target, std::int64_t pos, std::int64_t size)
+{
+    // A reply that never ends would fill the disk and keep the run going for ever.
+    if (pos > maxDownload) {
+        ReportStatus("Refused download beyond 512 MiB : %s", url, 0, statusRefused);
+        return false;
+    }
+    if (OnFileProgress)
+        OnFileProgress(*this, target, pos, size);
     return true;
 }
 
@@ -165,9 +185,9 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
-// Reads a WinINet handle to its end in 4096-byte blocks into the receiver, reporting each block;
-// an empty transfer counts as a failure.
-bool receiveBlocks(HINTERNET from, Receiver& out, const std::function<void(std::int64_t)>& progress)
+// Reads a WinINet handle to its end in 4096-byte blocks into the receiver, reporting each block
+// (a false answer stops the transfer); an empty transfer counts as a failure.
+bool receiveBlocks(HINTERNET from, Receiver& out, const std::function<bool(std::int64_t)>& progress)
 {
     std::int64_t received = 0;
     char block[4096];
@@ -179,7 +199,8 @@ bool receiveBlocks(HINTERNET from, Receiver& out, const std::function<void(std::
         if (got == 0)
             break;
         received += got;
-        progress(received);
+        if (!progress(received))
+            return false;
     }
     return received > 0 && out.commit();
 }
@@ -214,10 +235,7 @@ bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, cons
     len = sizeof announced;
     if (!HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &len, nullptr))
         announced = 0;
-    return receiveBlocks(request.h, out, [&](std::int64_t received) {
-        if (OnFileProgress)
-            OnFileProgress(*this, target, received, announced);
-    });
+    return receiveBlocks(request.h, out, [&](std::int64_t pos) { return blockArrived(url, target, pos, announced); });
 }
 
 bool TWebUpdate::downloadFtp(HINTERNET connection, const std::string& url, const std::string& target)
@@ -238,10 +256,7 @@ bool TWebUpdate::downloadFtp(HINTERNET connection, const std::string& url, const
     DWORD high = 0;
     const DWORD low = FtpGetFileSize(file.h, &high);
     const std::int64_t announced = low == INVALID_FILE_SIZE ? 0 : (static_cast<std::int64_t>(high) << 32) | low;
-    return receiveBlocks(file.h, out, [&](std::int64_t received) {
-        if (OnFileProgress)
-            OnFileProgress(*this, target, received, announced);
-    });
+    return receiveBlocks(file.h, out, [&](std::int64_t pos) { return blockArrived(url, target, pos, announced); });
 }
 
 bool TWebUpdate::copyLocal(const std::string& source, const std::string& target)
@@ -309,6 +324,8 @@ bool TWebUpdate::expandInPlace(const std::string& path)
                 LZClose(out);
                 if (!ok)
                     DeleteFileW(expanded);
+                else
+                    lastDownload_ = tk::narrow(expanded);
             }
         }
     }

@@ -11,6 +11,8 @@ namespace wu::detail {
 std::string systemErrorText(DWORD code);
 std::string withBackslash(std::string dir);
 std::string tempDirectory();
+// The running program's folder, with a trailing backslash.
+std::string programDirectory();
 bool isDirectory(const std::string& path);
 bool exists(const std::string& path);
 // A modal box over the active window when it is visible, else over nothing.
