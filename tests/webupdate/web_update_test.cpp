@@ -499,7 +499,7 @@ TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
 }
 
 // Forged replies, in order (the registry carries over): a stated count far beyond the entries, a
-// date far ahead over HTTP (refused) and over HTTPS (kept), then a real date over HTTP that the
+// reply that never ends, a date far ahead over HTTP (refused) and over HTTPS (kept), then a real date over HTTP that the
 // kept date no longer holds back; local files outside the program's folder; files that travel
 // over plain HTTP from a control file fetched over HTTPS.
 TEST_F(WebUpdateTest, ForgedRepliesStayInBounds)
@@ -516,6 +516,8 @@ TEST_F(WebUpdateTest, ForgedRepliesStayInBounds)
     bool closed = false;
     update_.OnAppDoClose = [&](wu::TWebUpdate&) { closed = true; };
     update_.ExtractCAB = true;
+    update_.MaxDownload = 1 << 20;
+    const std::string endless = base() + "/endless/f.txt";
     struct Case {
         std::string at;
         std::string control;
@@ -526,6 +528,10 @@ TEST_F(WebUpdateTest, ForgedRepliesStayInBounds)
         {base(), "[update]\r\nunconditional=1\r\n[files]\r\ncount=2147483647\r\n[file7]\r\nurl=" + plain +
                      "f.txt\r\ntargetdir=" + dir_ + "\r\n",
          {{"Download update : " + plain + "f.txt", 3}, {"Finished processing update control file", 3}}, true, {}},
+        {base(), "[update]\r\nunconditional=1\r\n" + baseFileEntry(endless),
+         {{"Refused download beyond the size limit : " + endless, wu::statusRefused},
+          {"Cannot download update file : " + endless, 2}},
+         false, {}},
         {base(), "[update]\r\ndate=31/12/9999\r\n" + entry,
          {{"Refused date in the future over insecure connection : 31/12/9999", wu::statusRefused}}, false, ""},
         {secure, "[update]\r\ndate=31/12/9999\r\n" + entry, {{"New version found : " + shortDate(9999, 12, 31), 5}},

@@ -76,6 +76,9 @@ public:
     std::string ProxyPassword;
     // The one directory a file from an insecure channel may be written into.
     std::string PlainTargetDir = "C:\\Windows\\data";
+    // The most a download may bring (the largest file the program reads): a reply that never ends
+    // would fill the disk and keep the run going for ever.
+    std::int64_t MaxDownload = std::int64_t{512} << 20;
 
     std::function<void(TWebUpdate& sender, const std::string& statusstr, int statuscode, int errcode)> OnStatus;
     std::function<void(TWebUpdate& sender, const std::string& filename, std::int64_t pos, std::int64_t size)>

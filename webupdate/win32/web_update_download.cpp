@@ -13,12 +13,6 @@ namespace wu {
 
 using namespace detail;
 
-namespace {
-
-// The largest file the program reads.
-constexpr std::int64_t maxDownload = std::int64_t{512} << 20;
-
-} // namespace
 
 bool TWebUpdate::connect()
 {
@@ -131,9 +125,8 @@ bool TWebUpdate::DownloadFile(HINTERNET connection, const std::string& url, bool
 
 bool TWebUpdate::blockArrived(const std::string& url, const std::string& target, std::int64_t pos, std::int64_t size)
 {
-    // A reply that never ends would fill the disk and keep the run going for ever.
-    if (pos > maxDownload) {
-        ReportStatus("Refused download beyond 512 MiB : %s", url, 0, statusRefused);
+    if (pos > MaxDownload) {
+        ReportStatus("Refused download beyond the size limit : %s", url, 0, statusRefused);
         return false;
     }
     if (OnFileProgress)
