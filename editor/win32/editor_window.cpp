@@ -530,12 +530,12 @@ void EditorWindow::Timer1Timer()
         Grid->setColWidths(downloadedColumnWidths(Grid->colWidths(), table.colCount(), base));
         host_.takeTable(column(table, kWordCol), column(table, kHintCol));
         host_.writeBase(1);
+        saveClick();
     } catch (...) {
         // The error box tells why; the panel gets its result line and lets the player go.
         endWithoutImport();
         throw;
     }
-    saveClick();
     host_.updatedBaseTaken();
     // A save that refused an empty word leaves the editor open under the panel, whose cancel
     // button a successful run never enabled: without it the table could not be reached.

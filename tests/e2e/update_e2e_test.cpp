@@ -258,7 +258,12 @@ TEST_F(UpdateE2E, AForgedFileCountLeavesTheGameAnswering)
     writeBytes(root_ + "\\update\\slovolovka.INF", "[update]\r\ndate=01/02/2003\r\n[files]\r\ncount=2147483647\r\n");
     GameProcess game;
     startUpdate(game);
-    ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorUpdateCancel); })) << joined(statusItems(game));
+    // The panel shows before the button is disabled: the run is over once its last status is in.
+    ASSERT_TRUE(e2e::waitFor([&] {
+        const auto items = statusItems(game);
+        return !items.empty() && items.back() == kStatusPrefix + std::string("Closed Internet connection") &&
+               game.enabled(ids::kEditorUpdateCancel);
+    })) << joined(statusItems(game));
     ASSERT_TRUE(game.sync()) << "the game answers";
     expectInOrder(statusItems(game), {"Found file update instruction", "Finished processing update control file",
                                       "Closed Internet connection"});
