@@ -499,7 +499,7 @@ TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
 }
 
 // Forged replies, in order (the registry carries over): a stated count far beyond the entries, a
-// reply that never ends, a date far ahead over HTTP (refused) and over HTTPS (kept), then a real date over HTTP that the
+// reply that never ends, an HTTPS address that redirects to plain HTTP, a date far ahead over HTTP (refused) and over HTTPS (kept), then a real date over HTTP that the
 // kept date no longer holds back; local files outside the program's folder; files that travel
 // over plain HTTP from a control file fetched over HTTPS.
 TEST_F(WebUpdateTest, ForgedRepliesStayInBounds)
@@ -531,6 +531,11 @@ TEST_F(WebUpdateTest, ForgedRepliesStayInBounds)
         {base(), "[update]\r\nunconditional=1\r\n" + baseFileEntry(endless),
          {{"Refused download beyond the size limit : " + endless, wu::statusRefused},
           {"Cannot download update file : " + endless, 2}},
+         false, {}},
+        {secure + "/redirect/" + base(), entry,
+         {{"Refused redirection to an insecure address : " + secure + "/redirect/" + plain + "forged.INF",
+           wu::statusRefused},
+          {"Update control file not found", 2}},
          false, {}},
         {base(), "[update]\r\ndate=31/12/9999\r\n" + entry,
          {{"Refused date in the future over insecure connection : 31/12/9999", wu::statusRefused}}, false, ""},

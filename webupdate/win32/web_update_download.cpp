@@ -198,6 +198,16 @@ bool receiveBlocks(HINTERNET from, Receiver& out, const std::function<bool(std::
     return received > 0 && out.commit();
 }
 
+// The address a request ended at, after the redirections WinINet followed.
+std::string finalUrl(HINTERNET request)
+{
+    wchar_t buf[4096];
+    DWORD len = sizeof buf;
+    if (!InternetQueryOptionW(request, INTERNET_OPTION_URL, buf, &len))
+        return {};
+    return tk::narrow(buf);
+}
+
 } // namespace
 
 bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, const std::string& target)
@@ -212,6 +222,11 @@ bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, cons
     request.h = InternetOpenUrlW(connection, tk::wide(address).c_str(), nullptr, 0, flags, 0);
     if (request.h == nullptr) {
         ReportStatus("File not found : %s", url, 1, 2);
+        return false;
+    }
+    // A secure address that redirects to a plain one would bring the file over plain HTTP.
+    if ((flags & INTERNET_FLAG_SECURE) != 0 && channelOf(Transport::http, finalUrl(request.h)) != Channel::trusted) {
+        ReportStatus("Refused redirection to an insecure address : %s", url, 0, statusRefused);
         return false;
     }
     DWORD status = 0;
