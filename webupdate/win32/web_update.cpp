@@ -58,11 +58,6 @@ bool isDirectory(const std::string& path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool exists(const std::string& path)
-{
-    return GetFileAttributesW(tk::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 int messageBox(const std::string& text, const wchar_t* caption, UINT flags)
 {
     HWND owner = GetActiveWindow();

@@ -128,6 +128,8 @@ private:
     bool readControlFile(const std::string& url, ControlFile& control);
     bool dateCheck(const ControlFile& control, std::optional<Moment>& newDate, std::string& lastValue);
     bool versionCheck(const ControlFile& control, const std::string& lastValue);
+    // A local file an insecure control file may name: one in the program's own folder.
+    bool localFileAllowed(const std::string& path);
     Moment rememberedMoment();
     void rememberDate(const Moment& moment);
 
@@ -140,7 +142,6 @@ private:
     void runAfter(const ControlFile& control);
     bool unpackCabinet(const std::string& path, const std::string& targetDir);
     bool inComponents(const std::string& name) const;
-    bool localFileAllowed(const std::string& path);
     // True when the command line names a file of this run that came over an insecure channel.
     bool namesInsecureFile(const std::string& command) const;
     bool post();

@@ -14,7 +14,6 @@ std::string tempDirectory();
 // The running program's folder, with a trailing backslash.
 std::string programDirectory();
 bool isDirectory(const std::string& path);
-bool exists(const std::string& path);
 // A modal box over the active window when it is visible, else over nothing.
 int messageBox(const std::string& text, const wchar_t* caption, UINT flags);
 // Lets waiting window messages through; a quit message is put back for the main loop.
@@ -31,12 +30,10 @@ struct InternetHandle {
     InternetHandle() = default;
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
-    ~InternetHandle() { close(); }
-    void close()
+    ~InternetHandle()
     {
         if (h != nullptr)
             InternetCloseHandle(h);
-        h = nullptr;
     }
 };
 
