@@ -41,6 +41,10 @@ constexpr StatusResult kStatusResults[] = {
     {5, "<IMG src=\"icon_love.gif\" align=\"top\">    Опа! Найдено обновление базы слов к игре \"Словоловка\"!...", false},
 };
 
+// The result line of a run that ended with nothing to import, or whose import failed.
+const char* const kNotReceived = "<IMG src=\"icon_roach.gif\" align=\"top\">    Обновление базы слов не получено!...";
+const char* const kDialPrompt = "Prompt to open new Internet connection";
+
 // Hands the waiting messages to their windows, so the panel repaints while a run goes on.
 void handleWaitingMessages()
 {
@@ -178,11 +182,10 @@ void EditorWindow::createUpdatePanel()
     Panel1->setVisible(false);
     Panel1->bringToFront();
 
-    tk::MarkupStyle listStyle;
-    listStyle.wordWrap = false;
-    ListBox1 = std::make_unique<tk::HtmlListBox>(Panel1.get(), "ListBox1", tk::Bounds{92, 28, 401, 149}, listStyle,
-                                                 ids::kEditorStatusList, false);
-    ListBox1->setItemHeight(16);
+    // Items wrap, each as high as its lines, so a long address shows whole.
+    ListBox1 = std::make_unique<tk::HtmlListBox>(Panel1.get(), "ListBox1", tk::Bounds{92, 28, 401, 149},
+                                                 tk::MarkupStyle{}, ids::kEditorStatusList, false);
+    ListBox1->setImages(&tk::ResourceImageList::editorImages());
     tk::MarkupStyle lineStyle;
     lineStyle.font = fx::Font{"MS Sans Serif", 10, false, false, false, false, kRed};
     Label1 = std::make_unique<tk::HtmlLabel>(Panel1.get(), "Label1", tk::Bounds{92, 192, 397, 29}, lineStyle,
@@ -447,6 +450,7 @@ void EditorWindow::updateClick()
     Panel1->setVisible(true);
     Panel1->bringToFront();
     HTMLButton1->setEnabled(false);
+    lastStatus_.clear();
     // A tick during this run's status handling could import a half-written file and close the
     // editor under its own handler; the run's end switches the timer on again.
     setTimer1(false);
@@ -457,6 +461,7 @@ void EditorWindow::updateClick()
 
 void EditorWindow::WebUpdate1Status(const std::string& statusstr, int statuscode)
 {
+    lastStatus_ = statusstr;
     ListBox1->addItem(kStatusPrefix + statusstr);
     for (const StatusResult& r : kStatusResults) {
         if (r.code != statuscode)
@@ -477,6 +482,17 @@ void EditorWindow::WebUpdate1FileProgress()
 void EditorWindow::WebUpdate1ThreadUpdateDone()
 {
     setTimer1(true);
+    // A run that brought no base file and set no result line of its own (a refused entry, a
+    // found version without a file) still ends with one and lets the player go; only the refused
+    // dial-up prompt leaves the panel as it is. With a file, the import decides.
+    if (!HTMLButton1->enabled() && lastStatus_ != kDialPrompt && !host_.downloadExists())
+        endWithoutImport();
+}
+
+void EditorWindow::endWithoutImport()
+{
+    Label1->setText(kNotReceived);
+    HTMLButton1->setEnabled(true);
 }
 
 void EditorWindow::HTMLButton1Click()
@@ -495,12 +511,18 @@ void EditorWindow::Timer1Timer()
     tk::GridModel& table = Grid->model();
     table.clear();
     Grid->refresh();
-    const DownloadedBase base = host_.readDownload();
-    loadDownloadedTable(table, base);
-    Grid->setColWidths(downloadedColumnWidths(Grid->colWidths(), table.colCount(), base));
-    host_.takeTable(column(table, kWordCol), column(table, kHintCol));
-    host_.writeBase(1);
-    saveClick();
+    try {
+        const DownloadedBase base = host_.readDownload();
+        loadDownloadedTable(table, base);
+        Grid->setColWidths(downloadedColumnWidths(Grid->colWidths(), table.colCount(), base));
+        host_.takeTable(column(table, kWordCol), column(table, kHintCol));
+        host_.writeBase(1);
+        saveClick();
+    } catch (...) {
+        // The error box tells why; the panel gets its result line and lets the player go.
+        endWithoutImport();
+        throw;
+    }
     host_.updatedBaseTaken();
     // A save that refused an empty word leaves the editor open under the panel, whose cancel
     // button a successful run never enabled: without it the table could not be reached.

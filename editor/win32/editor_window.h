@@ -83,6 +83,7 @@ private:
     void createMenu();
     void createUpdatePanel();
     void setTimer1(bool on);
+    void endWithoutImport();
     void switchBase(int kind);
     void disableFields();
     HWND topWindow() const;
@@ -100,6 +101,8 @@ private:
     std::unique_ptr<tk::HtmlLabel> Label1;
     std::unique_ptr<tk::ToolButton> HTMLButton1;
     bool timer1On_ = false;
+    // The run's last status: a run that ends on the dial-up prompt was refused by the player.
+    std::string lastStatus_;
     // Declared last: destroyed first, so a worker still waiting is answered before the panel goes.
     wu::TWebUpdate WebUpdate1;
     tk::PopupMenu PopupMenu1;

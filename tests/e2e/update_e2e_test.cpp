@@ -1,6 +1,7 @@
 // The editor's update from the Internet on the real game, against the loopback server on the
 // address the game was built with: the import of the server's base, and the result lines of a
-// missing control file and of a server that is not there, with screenshots of the update panel.
+// missing control file, of a server that is not there and of a forged file count, with screenshots
+// of the update panel.
 #include "tests/e2e/driver.h"
 
 #include "common/error.h"
@@ -28,6 +29,7 @@ using e2e::removeDataDirectory;
 const BasePaths kPaths = BasePaths::fixedWindows();
 const char* const kStatusPrefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
 const char* const kNoConnection = "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!....";
+const char* const kNotReceived = "<IMG src=\"icon_roach.gif\" align=\"top\">    Обновление базы слов не получено!...";
 const char* const kWaiting = "<IMG src=\"icon_love.gif\" align=\"top\">    Подождите, идет процесс обновления базы!...";
 
 std::string env(const char* name)
@@ -247,6 +249,28 @@ TEST_F(UpdateE2E, AMissingControlFileShowsTheNoConnectionLine)
     expectFailure("e2e-update-404.bmp", {"Checking for Internet connection", "Download : " + control,
                                         "Http status : 404", "Update control file not found",
                                         "Closed Internet connection"});
+}
+
+TEST_F(UpdateE2E, AForgedFileCountLeavesTheGameAnswering)
+{
+    // A control file that states 2,147,483,647 file entries and holds none: the run ends, the game
+    // answers and the panel ends with its result line and the enabled cancel button.
+    writeBytes(root_ + "\\update\\slovolovka.INF", "[update]\r\ndate=01/02/2003\r\n[files]\r\ncount=2147483647\r\n");
+    GameProcess game;
+    startUpdate(game);
+    // The panel shows before the button is disabled: the run is over once its last status is in.
+    ASSERT_TRUE(e2e::waitFor([&] {
+        const auto items = statusItems(game);
+        return !items.empty() && items.back() == kStatusPrefix + std::string("Closed Internet connection") &&
+               game.enabled(ids::kEditorUpdateCancel);
+    })) << joined(statusItems(game));
+    ASSERT_TRUE(game.sync()) << "the game answers";
+    expectInOrder(statusItems(game), {"Found file update instruction", "Finished processing update control file",
+                                      "Closed Internet connection"});
+    EXPECT_EQ(game.text(ids::kEditorResultLine), kNotReceived);
+    e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-update-forged-count.bmp"));
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
 }
 
 TEST_F(UpdateE2E, AnUnreachableServerShowsTheNoConnectionLine)

@@ -1,7 +1,8 @@
 // Fuzzes the update control file and the rules that read its values: a file built from the
 // input's names and values gives back each first value, trimmed, under any case of its names;
 // numbers, dates and times read back what was written; a version is never newer than itself nor
-// newer both ways; prefix conversion stays bounded; accepted names and directories are safe.
+// newer both ways; prefix conversion stays bounded; accepted names and directories are safe; the
+// file entries a run visits are those the file holds; a year ahead is beyond a day, a moment not.
 #include "webupdate/core/control_file.h"
 #include "webupdate/core/prefixes.h"
 #include "webupdate/core/remote_policy.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -99,6 +101,18 @@ void checkControlFile(std::string_view input)
         FUZZ_CHECK(file.number(sec, key, 5) == wu::parseNumber(want, 5), "number differs from its value's");
     }
     FUZZ_CHECK(file.value("no such\x01", "key").empty(), "a missing key is not empty");
+
+    // The file entries a run visits: ascending, within the count, each a section the file holds.
+    const std::int32_t count = file.number("files", "count", 0);
+    const auto entries = file.numberedSections("file", count);
+    std::set<std::string> held;
+    for (const auto& [sec, key] : names)
+        held.insert(wu::upperCase(sec));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        FUZZ_CHECK(entries[i] >= 1 && entries[i] <= count && (i == 0 || entries[i - 1] < entries[i]),
+                   "file entry " + std::to_string(entries[i]) + " out of order or beyond the count");
+        FUZZ_CHECK(held.count("FILE" + std::to_string(entries[i])) == 1, "file entry the file does not hold");
+    }
 }
 
 void checkNumbers(const uint8_t* data, size_t size)
@@ -161,6 +175,12 @@ void checkDates(std::string_view input, const uint8_t* data, size_t size)
         const auto d = wu::parseDate(text, order, s);
         FUZZ_CHECK(d && d->year == year && d->month == month && d->day == day, "date does not read back: " + text);
     }
+    // A day after a moment is not beyond it, a second more is, and never both ways.
+    const wu::Moment moment{{year, month, day}, {data[0] % 24, data[1] % 60, data[2] % 60}};
+    wu::Moment later = moment;
+    later.date.year = year + 1;
+    FUZZ_CHECK(!wu::beyondOneDay(moment, moment), "a moment beyond itself");
+    FUZZ_CHECK(wu::beyondOneDay(later, moment) && !wu::beyondOneDay(moment, later), "a year later is not beyond");
     const int hour = data[0] % 24, minute = data[1] % 60, second = data[2] % 60;
     const std::string hms = std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
     const auto t = wu::parseTime(hms, ':');

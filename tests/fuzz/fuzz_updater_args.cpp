@@ -18,34 +18,11 @@ std::string shown(std::wstring_view w)
     return s;
 }
 
-// An argument as a program writes it so that the platform's splitting gives it back.
-std::wstring quote(const std::wstring& arg)
-{
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
-        return arg;
-    std::wstring out = L"\"";
-    size_t slashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        if (c == L'"')
-            out.append(2 * slashes + 1, L'\\');
-        else
-            out.append(slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(2 * slashes, L'\\');
-    return out + L"\"";
-}
-
 std::wstring commandLine(const std::vector<std::wstring>& argv)
 {
     std::wstring line = L"\"" + argv[0] + L"\"";
     for (size_t i = 1; i < argv.size(); ++i)
-        line += L" " + quote(argv[i]);
+        line += L" " + upd::quoteArgument(argv[i]);
     return line;
 }
 
@@ -98,6 +75,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::erase(argv[0], L'"');
     const auto split = upd::splitCommandLine(commandLine(argv));
     FUZZ_CHECK(split == argv, "quoted arguments do not split back: " + shown(commandLine(argv)));
+
+    // The component list: no empty name, no quote; each quoted argument splits back into itself,
+    // so the updater sees the client's names.
+    const auto names = upd::componentList(line);
+    std::vector<std::wstring> handed{L"upd.exe"};
+    for (const auto& n : names) {
+        FUZZ_CHECK(!n.empty() && n.find(L'"') == std::wstring::npos, "component name " + shown(n));
+        handed.push_back(n);
+    }
+    FUZZ_CHECK(upd::splitCommandLine(commandLine(handed)) == handed, "component names do not reach the updater");
 
     // The plan takes argument 1 as the process, 2 as the program to start unless "null", the rest in order.
     const auto plan = upd::makePlan(argv);

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Loopback HTTP(S) server for the update tests: serves a folder; /status/NNN/... answers NNN.
+"""Loopback HTTP(S) server for the update tests: serves a folder; /status/NNN/... answers NNN;
+/endless/... answers with bytes that never end; /redirect/URL sends the client on to URL.
 
 Usage: update_server.py [--at ADDRESS:PORT] [--offline-flag FILE] ROOT PORT_FILE [CERT KEY]; with a
 certificate it speaks HTTPS. Without --at it takes a free port of 127.0.0.1. While the offline flag
@@ -21,6 +22,20 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
+        if len(parts) > 1 and parts[1] == "redirect":
+            self.send_response(302)
+            self.send_header("Location", self.path[len("/redirect/"):])
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if len(parts) > 1 and parts[1] == "endless":
+            self.send_response(200)
+            self.end_headers()
+            try:
+                while True:
+                    self.wfile.write(b"x" * 65536)
+            except OSError:
+                return
         super().do_GET()
 
     def log_message(self, *args):

@@ -1,4 +1,5 @@
-// Core tests of the updater's rules: command-line splitting, argument 1, component kinds.
+// Core tests of the updater's rules: command-line splitting, argument 1, component kinds, the
+// component list both sides share.
 #include "webupdate/upd/core/updater_args.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,30 @@ TEST(UpdaterArgsTest, ComponentKinds)
             << std::string(c.path, c.path + wcslen(c.path));
     EXPECT_EQ(upd::replacementTarget(L"C:\\a\\prog.exe_new"), L"C:\\a\\prog.exe");
     EXPECT_EQ(upd::patchTarget(L"C:\\a\\prog.PAT"), L"C:\\a\\prog.EXE");
+}
+
+TEST(UpdaterArgsTest, ComponentListReachesTheUpdaterWhole)
+{
+    // The client's list, each name quoted as an argument of its own behind a program path with a
+    // blank: the updater's plan holds the same names.
+    struct Case {
+        const wchar_t* appcomps;
+        std::vector<std::wstring> want;
+    } cases[] = {{L"a.exe_new b.dll_new", {L"a.exe_new", L"b.dll_new"}},
+                 {L"a.exe_new,b.dll_new;;c.ex_", {L"a.exe_new", L"b.dll_new", L"c.ex_"}},
+                 {L"\"C:\\my files\\a.exe_new\";C:\\x\\", {L"C:\\my files\\a.exe_new", L"C:\\x\\"}},
+                 {L" , ", {}}};
+    for (const auto& c : cases) {
+        const auto names = upd::componentList(c.appcomps);
+        EXPECT_EQ(show(names), show(c.want));
+        std::wstring line = L"\"C:\\Users\\A B\\Temp\\upd.exe\" 12 \"C:\\p\\app.exe -x\"";
+        for (const auto& n : names)
+            line += L" " + upd::quoteArgument(n);
+        const auto plan = upd::makePlan(upd::splitCommandLine(line));
+        ASSERT_TRUE(plan) << show({line});
+        EXPECT_EQ(show(plan->components), show(c.want)) << show({line});
+        EXPECT_EQ(plan->restart, L"C:\\p\\app.exe -x");
+    }
 }
 
 TEST(UpdaterArgsTest, RandomLinesNeverFail)

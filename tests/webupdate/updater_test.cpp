@@ -1,5 +1,6 @@
 // The updater as a real process: it waits for a real process, replaces, patches and expands
-// component files, leaves plain files alone, and starts the application again.
+// component files, leaves plain files and a program whose replacement cannot move in alone, and
+// starts the application again, shown in state 5.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -117,8 +118,24 @@ TEST_F(UpdaterTest, RestartsTheApplicationWithItsParameter)
     CloseHandle(app);
     for (int i = 0; i < 100 && read(marker) == "<missing>"; ++i)
         Sleep(50);
-    const std::string text = read(marker);
-    EXPECT_EQ(text, std::string(reinterpret_cast<const char*>(L"again"), 10)) << "restarted with its parameter";
+    const std::wstring want = L"again|" + std::to_wstring(SW_SHOW);
+    EXPECT_EQ(read(marker), std::string(reinterpret_cast<const char*>(want.data()), want.size() * 2))
+        << "restarted with its parameter, shown in state 5";
+}
+
+TEST_F(UpdaterTest, AReplacementThatCannotMoveInLeavesTheProgram)
+{
+    write(dir_ + L"prog.exe", "old");
+    ASSERT_GE(runUpdater(L"1 null " + dir_ + L"prog.exe_new"), 0);
+    EXPECT_EQ(read(dir_ + L"prog.exe"), "old") << "no replacement: the program stays";
+    write(dir_ + L"prog.exe_new", "new");
+    HANDLE held = CreateFileW((dir_ + L"prog.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_GE(runUpdater(L"1 null " + dir_ + L"prog.exe_new"), 0);
+    CloseHandle(held);
+    EXPECT_EQ(read(dir_ + L"prog.exe"), "old") << "held open: the program stays";
+    EXPECT_EQ(read(dir_ + L"prog.exe_new"), "new");
 }
 
 TEST_F(UpdaterTest, PatchFileRunsThePatchToolFromTheCurrentDirectory)

@@ -1,4 +1,5 @@
-// A stand-in application for the updater tests: "sleep MS" waits, "mark FILE ARG" writes ARG;
+// A stand-in application for the updater tests: "sleep MS" waits, "mark FILE ARG" writes ARG, "|"
+// and the show state it was started with;
 // copied as patcher.exe it writes its two arguments into patched.txt of the current directory.
 #include <windows.h>
 
@@ -23,7 +24,10 @@ int wmain(int argc, wchar_t** argv)
         HANDLE f = CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (f == INVALID_HANDLE_VALUE)
             return 1;
-        const std::wstring text = argc >= 4 ? argv[3] : L"";
+        STARTUPINFOW si{};
+        GetStartupInfoW(&si);
+        const int show = (si.dwFlags & STARTF_USESHOWWINDOW) != 0 ? si.wShowWindow : -1;
+        const std::wstring text = (argc >= 4 ? argv[3] : L"") + std::wstring(L"|") + std::to_wstring(show);
         DWORD n = 0;
         WriteFile(f, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &n, nullptr);
         CloseHandle(f);

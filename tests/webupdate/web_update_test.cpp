@@ -1,198 +1,14 @@
 // TWebUpdate against a real loopback HTTP server: statuses in order, remembered values, files,
-// compressed entries, and a hostile control file held to the safe subset over plain HTTP.
-#include "webupdate/win32/program_update.h"
-#include "webupdate/win32/web_update.h"
+// compressed entries, a hostile control file held to the safe subset over plain HTTP, FTP, local
+// files and the restart through the updater.
+#include "tests/webupdate/web_update_fixture.h"
 
-#include "common/win32/text.h"
-
-#include <gtest/gtest.h>
 #include <winsock2.h>
-#include <shellapi.h>
-#include <wincrypt.h>
 #include <tlhelp32.h>
-
-#include <atomic>
-#include <algorithm>
-#include <thread>
-#include <utility>
-#include <vector>
 
 namespace {
 
-using Statuses = std::vector<std::pair<std::string, int>>;
-
-std::string env(const char* name)
-{
-    const char* v = std::getenv(name);
-    return v != nullptr ? v : "";
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    HANDLE f = CreateFileW(tk::wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
-    DWORD n = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(f);
-}
-
-std::string readFile(const std::string& path)
-{
-    HANDLE f = CreateFileW(tk::wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string out;
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n > 0)
-        out.append(buf, n);
-    CloseHandle(f);
-    return out;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesW(tk::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::optional<std::string> registryValue(const char* name)
-{
-    wchar_t buf[512];
-    DWORD size = sizeof buf;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"slovolovka\\slovolovka", tk::wide(name).c_str(), RRF_RT_REG_SZ, nullptr, buf,
-                     &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return tk::narrow(buf);
-}
-
-std::string shortDate(WORD y, WORD m, WORD d)
-{
-    SYSTEMTIME st{};
-    st.wYear = y;
-    st.wMonth = m;
-    st.wDay = d;
-    wchar_t buf[100];
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 100);
-    return tk::narrow(buf);
-}
-
-std::string show(const Statuses& s)
-{
-    std::string out;
-    for (const auto& [text, code] : s)
-        out += "  " + text + " (" + std::to_string(code) + ")\n";
-    return out;
-}
-
-// Answers the message boxes a run shows on this thread, recording their texts.
-class BoxAnswerer {
-public:
-    explicit BoxAnswerer(int button) : button_(button), owner_(GetCurrentThreadId())
-    {
-        worker_ = std::thread([this] {
-            while (!stop_) {
-                EnumThreadWindows(owner_, &BoxAnswerer::visit, reinterpret_cast<LPARAM>(this));
-                Sleep(20);
-            }
-        });
-    }
-    ~BoxAnswerer()
-    {
-        stop_ = true;
-        worker_.join();
-    }
-    std::vector<std::string> texts() const { return texts_; }
-
-private:
-    static BOOL CALLBACK visit(HWND hwnd, LPARAM lp)
-    {
-        auto* self = reinterpret_cast<BoxAnswerer*>(lp);
-        wchar_t cls[32];
-        if (GetClassNameW(hwnd, cls, 32) && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd)) {
-            HWND label = GetDlgItem(hwnd, 0xFFFF);
-            wchar_t text[1024] = L"";
-            if (label != nullptr)
-                GetWindowTextW(label, text, 1024);
-            self->texts_.push_back(tk::narrow(text));
-            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED), 0);
-            Sleep(100);
-        } else if (lstrcmpW(cls, L"SlovoWhatsNew") == 0 && IsWindowVisible(hwnd)) {
-            // The what's-new dialog: caption, text and the two button captions, then OK or Cancel.
-            wchar_t caption[256] = L"";
-            GetWindowTextW(hwnd, caption, 256);
-            std::string seen = tk::narrow(caption);
-            for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-                wchar_t text[1024] = L"";
-                GetWindowTextW(child, text, 1024);
-                seen += "|" + tk::narrow(text);
-            }
-            RECT r;
-            GetWindowRect(hwnd, &r);
-            seen += "|" + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
-            self->texts_.push_back(seen);
-            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(self->button_ == IDYES ? IDOK : IDCANCEL, BN_CLICKED), 0);
-            Sleep(100);
-        }
-        return TRUE;
-    }
-
-    int button_;
-    DWORD owner_;
-    std::atomic<bool> stop_{false};
-    std::vector<std::string> texts_;
-    std::thread worker_;
-};
-
-class WebUpdateTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
-        root_ = env("SLOVO_HTTP_ROOT");
-        ASSERT_FALSE(root_.empty()) << "run through run_with_server.sh";
-        CreateDirectoryW(tk::wide(root_ + "\\update").c_str(), nullptr);
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        dir_ = tk::narrow(tmp) + "wutest" + std::to_string(GetTickCount()) + "\\";
-        CreateDirectoryW(tk::wide(dir_).c_str(), nullptr);
-        wu::configureProgramUpdate(update_);
-        update_.PlainTargetDir = dir_;
-        update_.OnStatus = [this](wu::TWebUpdate&, const std::string& text, int code, int) {
-            statuses_.emplace_back(text, code);
-        };
-        update_.OnFileProgress = [this](wu::TWebUpdate&, const std::string&, std::int64_t pos, std::int64_t size) {
-            progress_.emplace_back(pos, size);
-        };
-    }
-    void TearDown() override
-    {
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
-        SHFILEOPSTRUCTW op{};
-        std::wstring from = tk::wide(dir_) + L'\0';
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        SHFileOperationW(&op);
-    }
-
-    std::string base() const { return "http://127.0.0.1:" + env("SLOVO_HTTP_PORT"); }
-    void serve(const std::string& name, const std::string& bytes) { writeFile(root_ + "\\update\\" + name, bytes); }
-    Statuses run(const std::string& controlName)
-    {
-        statuses_.clear();
-        progress_.clear();
-        update_.URL = base() + "/update/" + controlName;
-        update_.RunUpdate();
-        return statuses_;
-    }
-    std::string baseFileEntry(const std::string& url) const
-    {
-        return "[files]\r\ncount=1\r\n[file1]\r\nurl=" + url + "\r\ntargetdir=" + dir_ + "\r\n";
-    }
-
-    std::string root_;
-    std::string dir_;
-    wu::TWebUpdate update_;
-    Statuses statuses_;
-    std::vector<std::pair<std::int64_t, std::int64_t>> progress_;
-};
+using namespace wutest;
 
 TEST_F(WebUpdateTest, TypicalRunThenNoNewVersion)
 {
@@ -299,11 +115,11 @@ TEST_F(WebUpdateTest, VersionRulesForEntries)
     serve("a.txt", "a");
     serve("versions.INF", "[update]\r\nunconditional=1\r\n[files]\r\ncount=3\r\n"
                           "[file1]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "one\r\nnewsize=5\r\n"
-                          "localversion=" + dir_ + "missing.exe\r\n"
+                          "localversion=" + programFolder() + "missing.exe\r\n"
                           "[file2]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "two\r\n"
-                          "newversion=1.3\r\nlocalversion=" + dir_ + "missing.exe\r\n"
+                          "newversion=1.3\r\nlocalversion=" + programFolder() + "missing.exe\r\n"
                           "[file3]\r\nurl=" + base() + "/update/a.txt\r\ntargetdir=" + dir_ + "three\\deep\r\n"
-                          "newversion=1.2.0.5\r\nlocalversion=" + dir_ + "missing.exe\r\n");
+                          "newversion=1.2.0.5\r\nlocalversion=" + programFolder() + "missing.exe\r\n");
     const Statuses got = run("versions.INF");
     EXPECT_FALSE(exists(dir_ + "one\\a.txt")) << "newsize with a missing local file is never new";
     EXPECT_FALSE(exists(dir_ + "two\\a.txt")) << "a two-number version is never new";
@@ -395,139 +211,6 @@ TEST_F(WebUpdateTest, HostileControlFileOverPlainHttp)
     EXPECT_FALSE(exists("C:\\windows\\system32\\evil.txt"));
     EXPECT_FALSE(exists(dir_ + "..\\escape\\evil.txt"));
     EXPECT_TRUE(has("Finished processing update control file", 3)) << "the run goes on";
-}
-
-// The run's test CA is trusted in this Wine prefix's machine Root store while this process runs,
-// from before its first HTTPS request: a process builds its certificate chain engine once and
-// keeps the Root store as it read it then. Each change is committed at once, since a
-// registry-backed store may keep it in memory until the store closes (Wine does) and the engine
-// reads the registry; an uncommitted CA is unknown there and WinINet refuses the server (12045).
-class TrustedTestCa : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        const std::string der = readFile(env("SLOVO_HTTPS_CA"));
-        store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-        if (store_ != nullptr
-            && CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                                static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
-                                                &cert_))
-            committed_ = CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr) != FALSE;
-    }
-    void TearDown() override
-    {
-        if (cert_ != nullptr && CertDeleteCertificateFromStore(cert_))
-            CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-        cert_ = nullptr;
-        if (store_ != nullptr)
-            CertCloseStore(store_, 0);
-        store_ = nullptr;
-    }
-    bool trusted() const { return committed_; }
-
-private:
-    HCERTSTORE store_ = nullptr;
-    PCCERT_CONTEXT cert_ = nullptr;
-    bool committed_ = false;
-};
-
-TrustedTestCa* const g_testCa =
-    static_cast<TrustedTestCa*>(::testing::AddGlobalTestEnvironment(new TrustedTestCa));
-
-// Whether the certificate is in the machine Root store, as a fresh store reads it.
-bool inMachineRoot(const std::string& der)
-{
-    const HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                           CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, L"ROOT");
-    if (store == nullptr)
-        return false;
-    const PCCERT_CONTEXT probe = CertCreateCertificateContext(
-        X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
-    const PCCERT_CONTEXT found =
-        probe ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, probe, nullptr) : nullptr;
-    if (found)
-        CertFreeCertificateContext(found);
-    if (probe)
-        CertFreeCertificateContext(probe);
-    CertCloseStore(store, 0);
-    return found != nullptr;
-}
-
-TEST_F(WebUpdateTest, SameControlFileOverHttpsKeepsEveryAction)
-{
-    ASSERT_TRUE(g_testCa->trusted());
-    ASSERT_TRUE(inMachineRoot(readFile(env("SLOVO_HTTPS_CA")))) << "a fresh store sees the committed CA";
-    // The certificate names both "localhost" and 127.0.0.1; Wine matches only the DNS name.
-    const std::string secure = "https://localhost:" + env("SLOVO_HTTPS_PORT");
-    const std::string before = dir_ + "before.txt";
-    const std::string shown = dir_ + "shown.txt";
-    const std::string elsewhere = dir_ + "..\\" + dir_.substr(dir_.size() - 10, 9) + "x\\";
-    writeFile(dir_ + "show.bat", "@echo z > " + shown + "\r\n");
-    serve("evil.txt", "evil");
-    serve("secure.INF", "[update]\r\nunconditional=1\r\n"
-                        "[action]\r\nrunbefore=cmd /c echo x > " + before + "\r\n"
-                        "updateURL=" + secure + "/update/secure.INF\r\nshowURL=" + dir_ + "show.bat\r\n"
-                        "[files]\r\ncount=2\r\n[file1]\r\nurl=" + secure + "/update/evil.txt\r\ntargetdir=" +
-                            elsewhere + "\r\n[file2]\r\nurl=" + secure + "/update/..%5cevil.txt\r\ntargetdir=" +
-                            dir_ + "\r\n");
-    statuses_.clear();
-    update_.URL = secure + "/update/secure.INF";
-    update_.RunUpdate();
-    const auto has = [&](const std::string& text, int code) {
-        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
-    };
-    EXPECT_TRUE(has("Update control file found", 3)) << show(statuses_);
-    for (const auto& s : statuses_)
-        EXPECT_NE(s.second, wu::statusRefused) << s.first;
-    EXPECT_TRUE(has("Refused unsafe file name : ..%5cevil.txt", wu::statusUnsafeName)) << "names are checked always";
-    EXPECT_EQ(readFile(elsewhere + "evil.txt"), "evil") << show(statuses_);
-    EXPECT_EQ(registryValue("LastURL").value_or("<none>"), secure + "/update/secure.INF");
-    for (int i = 0; i < 100 && !(exists(before) && exists(shown)); ++i)
-        Sleep(50);
-    EXPECT_TRUE(exists(before)) << "runbefore ran";
-    EXPECT_TRUE(exists(shown)) << "showURL opened";
-    DeleteFileW(tk::wide(elsewhere + "evil.txt").c_str());
-    RemoveDirectoryW(tk::wide(elsewhere).c_str());
-}
-
-TEST_F(WebUpdateTest, HttpsByAddressMatchesTheCertificatesAddressEntry)
-{
-    ASSERT_TRUE(g_testCa->trusted());
-    const std::string url = "https://127.0.0.1:" + env("SLOVO_HTTPS_PORT") + "/update/byaddress.INF";
-    serve("byaddress.INF", "[update]\r\nunconditional=1\r\n");
-    statuses_.clear();
-    update_.URL = url;
-    update_.RunUpdate();
-    const auto has = [&](const std::string& text, int code) {
-        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
-    };
-    // Known Wine difference: Wine's SSL policy compares the host with the certificate's DNS names
-    // only, so the IP address entry never matches and WinINet reports 12038 (name invalid).
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr &&
-        has("File not found : " + url, 2)) {
-        EXPECT_FALSE(has("Update control file found", 3));
-        GTEST_SKIP() << "Wine does not match a certificate's IP address entry";
-    }
-    EXPECT_TRUE(has("Update control file found", 3)) << show(statuses_);
-}
-
-TEST_F(WebUpdateTest, HttpsServerWithAnUnknownCertificateIsRefused)
-{
-    const std::string marker = dir_ + "untrusted.txt";
-    const std::string untrusted = "https://localhost:" + env("SLOVO_HTTPS_UNTRUSTED_PORT") + "/update/untrusted.INF";
-    serve("untrusted.INF", "[update]\r\nunconditional=1\r\n[action]\r\nrunbefore=cmd /c echo x > " + marker + "\r\n");
-    statuses_.clear();
-    update_.URL = untrusted;
-    update_.RunUpdate();
-    const auto has = [&](const std::string& text, int code) {
-        return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
-    };
-    EXPECT_TRUE(has("File not found : " + untrusted, 2)) << show(statuses_);
-    EXPECT_TRUE(has("Update control file not found", 2)) << show(statuses_);
-    EXPECT_FALSE(has("Update control file found", 3)) << show(statuses_);
-    Sleep(500);
-    EXPECT_FALSE(exists(marker)) << "nothing of the refused control file ran";
-    EXPECT_FALSE(registryValue("LastURL").has_value());
 }
 
 TEST_F(WebUpdateTest, FtpModeIsAPlainChannel)
@@ -628,7 +311,15 @@ TEST_F(WebUpdateTest, LocalFileModeAndRestartThroughTheUpdater)
     EXPECT_FALSE(closed);
     update_.URL = dir_ + "local.INF";
     statuses_.clear();
+    // The updater goes to a temporary folder with a blank in its path, as a user name with a blank
+    // gives: its path must reach it quoted.
+    const std::string blankTemp = dir_ + "my temp\\";
+    CreateDirectoryW(tk::wide(blankTemp).c_str(), nullptr);
+    wchar_t oldTmp[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", tk::wide(blankTemp).c_str());
     update_.RunUpdate();
+    SetEnvironmentVariableW(L"TMP", oldTmp[0] != L'\0' ? oldTmp : nullptr);
     const auto has = [&](const std::string& text, int code) {
         return std::find(statuses_.begin(), statuses_.end(), std::make_pair(text, code)) != statuses_.end();
     };
@@ -642,9 +333,7 @@ TEST_F(WebUpdateTest, LocalFileModeAndRestartThroughTheUpdater)
     EXPECT_FALSE(has("Closed Internet connection", 3));
     EXPECT_TRUE(closed) << "the application is asked to end\n" << show(statuses_);
 
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    const std::string temp = tk::narrow(tmp);
+    const std::string& temp = blankTemp;
     EXPECT_FALSE(exists(temp + "upd.ex_")) << "the compressed copy is deleted";
     const std::string built = readFile(env("SLOVO_UPD"));
     EXPECT_EQ(readFile(temp + "upd.exe").size(), built.size());

@@ -33,6 +33,18 @@ TEST(ControlFileTest, NamesWithoutCaseTrimmedValuesNumbers)
     EXPECT_EQ(f.number("update", "missing", -1), -1);
 }
 
+TEST(ControlFileTest, NumberedSectionsAreThoseTheFileHolds)
+{
+    const auto f = ControlFile::parse("[file2]\nurl=b\n[FILE10]\n[file1]\n[file01]\n[file3x]\n[file]\n"
+                                      "[file-4]\n[file99999999999]\n[file2147483647]\n[other5]\n");
+    struct Case {
+        std::int32_t last;
+        std::vector<std::int32_t> want;
+    } cases[] = {{2147483647, {1, 2, 10, 2147483647}}, {9, {1, 2}}, {0, {}}, {-5, {}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(f.numberedSections("File", c.last), c.want) << c.last;
+}
+
 TEST(ControlFileTest, Numbers)
 {
     struct Case {
@@ -120,6 +132,22 @@ TEST(DateTest, ParsesTimes)
     }
     EXPECT_TRUE((Moment{{2002, 12, 25}, {10, 0, 0}}) > Moment{}) << "the default is 1 January 1980";
     EXPECT_TRUE((Moment{{2002, 12, 25}, {10, 0, 0}}) > (Moment{{2002, 12, 25}, {9, 59, 0}}));
+}
+
+TEST(DateTest, BeyondOneDayOfTheClock)
+{
+    const Moment now{{2026, 12, 31}, {12, 0, 0}};
+    struct Case {
+        Moment moment;
+        bool beyond;
+    } cases[] = {{{{2027, 1, 1}, {12, 0, 0}}, false}, {{{2027, 1, 1}, {12, 0, 1}}, true},
+                 {{{9999, 12, 31}, {}}, true},         {{{2026, 12, 31}, {23, 59, 59}}, false},
+                 {{}, false},                           {{{2028, 2, 29}, {}}, true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(beyondOneDay(c.moment, now), c.beyond)
+            << c.moment.date.year << "-" << c.moment.date.month << "-" << c.moment.date.day;
+    EXPECT_TRUE(beyondOneDay(Moment{{2024, 3, 1}, {0, 0, 1}}, Moment{{2024, 2, 28}, {23, 59, 59}}))
+        << "29 February lies between";
 }
 
 class FakeLocal : public LocalFile {

@@ -1,7 +1,8 @@
 // The editor's update from the Internet in process inside a real main window, against the loopback
 // HTTP server with the server's own control file and base: the panel, its status list and result
 // line, the import on the timer into the real files under C:\Windows\data, an imported empty word,
-// and the failures (a missing control file, a server nobody answers for).
+// and the failures (a missing control file, a server nobody answers for, a run with nothing to
+// import, an import that cannot read or write).
 #include <winsock2.h> // before <windows.h>, which the window headers bring
 
 #include "game/win32/main_window.h"
@@ -314,23 +315,60 @@ TEST_F(EditorUpdateTest, AnImportedEmptyWordStopsTheSaveAndKeepsTheFilesTable)
     e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-empty-word.bmp"));
 }
 
-TEST_F(EditorUpdateTest, AnUnreadableDownloadIsReportedOnceAndTheTimerStops)
+const char* const kNotReceived = "<IMG src=\"icon_roach.gif\" align=\"top\">    Обновление базы слов не получено!...";
+
+TEST_F(EditorUpdateTest, ARunWithNothingToImportEndsWithAResultLineAndTheCancelButton)
 {
-    serveServerContent("no grid\r\n");
-    run(base() + "/update/slovolovka.INF");
-    EditorWindow& e = *window->editor();
-    ErrorBoxAnswerer answerer;
-    // Two ticks' worth: the first meets the file, a second would report it again.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(9000);
-    while (std::chrono::steady_clock::now() < until)
-        pump();
-    const std::vector<std::string> boxes = answerer.texts();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "File contains no data or corrupt file " + kPaths.download + ".");
-    ASSERT_TRUE(window->editor());
-    EXPECT_FALSE(e.timer1Enabled());
-    EXPECT_EQ(window->base().BaseKind, 1) << "set before the reader met the file";
-    EXPECT_EQ(readFile(kPaths.words), "<missing>");
+    // The only file entry refused (its folder is not the data directory), and a new version found
+    // without any file entry: nothing arrives, and the panel lets the player go.
+    const std::string refused = "[update]\r\ndate=01/02/2003\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + base() +
+                                "/update/slovolovka.txt\r\ntargetdir=C:\\Windows\\temp\r\n";
+    for (const std::string& control : {refused, std::string("[update]\r\ndate=01/02/2004\r\n")}) {
+        SCOPED_TRACE(control);
+        serve("slovolovka.INF", control);
+        run(base() + "/update/slovolovka.INF");
+        EditorWindow& e = *window->editor();
+        EXPECT_EQ(e.label1().text(), kNotReceived) << joined(e.listBox1());
+        EXPECT_TRUE(e.htmlButton1().enabled());
+        EXPECT_EQ(readFile(kPaths.download), "<missing>");
+    }
+}
+
+TEST_F(EditorUpdateTest, AFailedImportIsReportedOnceAndLetsThePlayerGo)
+{
+    // An unreadable download, and a base whose words file cannot be written (a folder holds its
+    // name): each is reported once, the timer stops, and the panel ends with its result line.
+    struct Case {
+        std::string base;
+        std::string box;
+        bool wordsFolder;
+    } cases[] = {{"no grid\r\n", "File contains no data or corrupt file " + kPaths.download + ".", false},
+                 {serverFile("update/slovolovka.txt"), "Cannot create file " + kPaths.words + ".", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        if (c.wordsFolder)
+            CreateDirectoryW(tk::wide(kPaths.words).c_str(), nullptr);
+        serveServerContent(c.base);
+        run(base() + "/update/slovolovka.INF");
+        EditorWindow& e = *window->editor();
+        EXPECT_FALSE(e.htmlButton1().enabled()) << "a base file arrived: the import decides";
+        ErrorBoxAnswerer answerer;
+        // Two ticks' worth: the first meets the file, a second would report it again.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(9000);
+        while (std::chrono::steady_clock::now() < until)
+            pump();
+        const std::vector<std::string> boxes = answerer.texts();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], c.box);
+        ASSERT_TRUE(window->editor());
+        EXPECT_FALSE(e.timer1Enabled());
+        EXPECT_EQ(window->base().BaseKind, 1) << "set before the reader met the file";
+        EXPECT_EQ(e.label1().text(), kNotReceived);
+        EXPECT_TRUE(e.htmlButton1().enabled());
+        RemoveDirectoryW(tk::wide(kPaths.words).c_str());
+        EXPECT_EQ(readFile(kPaths.words), "<missing>");
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The control-file reader: sections in brackets, key=value lines, comments after ';'.
 #include "webupdate/core/control_file.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace wu {
@@ -120,6 +121,27 @@ std::string ControlFile::value(std::string_view section, std::string_view key) c
 std::int32_t ControlFile::number(std::string_view section, std::string_view key, std::int32_t fallback) const
 {
     return parseNumber(value(section, key), fallback);
+}
+
+std::vector<std::int32_t> ControlFile::numberedSections(std::string_view prefix, std::int32_t last) const
+{
+    const std::string head = upperCase(prefix);
+    std::vector<std::int32_t> out;
+    for (const auto& [name, keys] : sections_) {
+        if (name.size() <= head.size() || name.size() > head.size() + 10 || name.compare(0, head.size(), head) != 0 ||
+            name[head.size()] == '0')
+            continue;
+        std::int64_t n = 0;
+        bool digits = true;
+        for (std::size_t i = head.size(); i < name.size() && digits; ++i) {
+            digits = name[i] >= '0' && name[i] <= '9';
+            n = n * 10 + (name[i] - '0');
+        }
+        if (digits && n <= last)
+            out.push_back(static_cast<std::int32_t>(n));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 } // namespace wu

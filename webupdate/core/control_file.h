@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wu {
 
@@ -27,6 +28,9 @@ public:
     // A missing key reads as an empty string; values come with their outer blanks dropped.
     std::string value(std::string_view section, std::string_view key) const;
     std::int32_t number(std::string_view section, std::string_view key, std::int32_t fallback) const;
+    // The numbers n from 1 to `last` for which a section `prefix` + n (n in decimal, no leading
+    // zero) is present, ascending: a stated count can never make a loop outrun the file.
+    std::vector<std::int32_t> numberedSections(std::string_view prefix, std::int32_t last) const;
 
 private:
     // Upper-cased section -> upper-cased key -> value; the first occurrence of a key wins.

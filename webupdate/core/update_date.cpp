@@ -1,6 +1,7 @@
 // Date and time parsing for the date check: numbers between separators in the format's order.
 #include "webupdate/core/update_date.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,24 @@ std::optional<TimeOfDay> parseTime(std::string_view text, char separator)
     if (t.hour > 23 || t.minute > 59 || t.second > 59)
         return std::nullopt;
     return t;
+}
+
+namespace {
+
+// Seconds from 1 March of year 0 (proleptic Gregorian), for comparing moments a day apart.
+std::int64_t secondsOf(const Moment& m)
+{
+    const std::int64_t y = m.date.month <= 2 ? m.date.year - 1 : m.date.year;
+    const std::int64_t mp = (m.date.month + 9) % 12;
+    const std::int64_t days = 365 * y + y / 4 - y / 100 + y / 400 + (153 * mp + 2) / 5 + m.date.day - 1;
+    return days * 86400 + m.time.hour * 3600 + m.time.minute * 60 + m.time.second;
+}
+
+} // namespace
+
+bool beyondOneDay(const Moment& moment, const Moment& now)
+{
+    return secondsOf(moment) - secondsOf(now) > 86400;
 }
 
 } // namespace wu

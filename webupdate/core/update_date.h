@@ -30,6 +30,10 @@ struct Moment {
     auto operator<=>(const Moment&) const = default;
 };
 
+// True when `moment` lies more than one day after `now`, the local clock: no real update carries
+// such a date yet, and a remembered one would hold every later update back.
+bool beyondOneDay(const Moment& moment, const Moment& now);
+
 // The order of day, month and year comes from the format's letters d, m (or M) and y; the fields
 // stand between single separators. With separator '\0' any run of non-digits separates (for the
 // system's own short date format, whose separators may differ). Years below 100 are 2000 + year

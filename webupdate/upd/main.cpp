@@ -43,12 +43,11 @@ void expand(const std::wstring& path)
 void handleComponent(const std::wstring& file)
 {
     switch (upd::classify(file)) {
-    case upd::ComponentKind::replacement: {
-        const std::wstring target = upd::replacementTarget(file);
-        DeleteFileW(target.c_str());
-        MoveFileW(file.c_str(), target.c_str());
+    case upd::ComponentKind::replacement:
+        // One step that takes the old file's place only when the new one is there and can move
+        // in: a missing or unmovable replacement leaves the program file as it was.
+        MoveFileExW(file.c_str(), upd::replacementTarget(file).c_str(), MOVEFILE_REPLACE_EXISTING);
         break;
-    }
     case upd::ComponentKind::patch:
         upd::runCommand(L"patcher.exe " + file + L" " + upd::patchTarget(file), true);
         DeleteFileW(file.c_str());
@@ -76,6 +75,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     for (const std::wstring& file : plan->components)
         handleComponent(file);
     if (!plan->restart.empty())
-        upd::runCommand(plan->restart, false);
+        upd::runCommand(plan->restart, false, SW_SHOW);
     return 0;
 }

@@ -8,14 +8,14 @@
 
 namespace upd {
 
-// Starts the command line with a normal window, waiting for its end when asked; false when it
-// cannot start.
-inline bool runCommand(std::wstring command, bool wait)
+// Starts the command line with a window in that show state (normal unless told), waiting for its
+// end when asked; false when it cannot start.
+inline bool runCommand(std::wstring command, bool wait, WORD show = SW_SHOWNORMAL)
 {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWNORMAL;
+    si.wShowWindow = show;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "webupdate/core/control_file.h"
 #include "webupdate/core/remote_policy.h"
@@ -73,8 +74,11 @@ public:
     std::string Proxy;
     std::string ProxyUserID;
     std::string ProxyPassword;
-    // The one directory a control file from an insecure channel may write into.
+    // The one directory a file from an insecure channel may be written into.
     std::string PlainTargetDir = "C:\\Windows\\data";
+    // The most a download may bring (the largest file the program reads): a reply that never ends
+    // would fill the disk and keep the run going for ever.
+    std::int64_t MaxDownload = std::int64_t{512} << 20;
 
     std::function<void(TWebUpdate& sender, const std::string& statusstr, int statuscode, int errcode)> OnStatus;
     std::function<void(TWebUpdate& sender, const std::string& filename, std::int64_t pos, std::int64_t size)>
@@ -98,23 +102,49 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static DWORD WINAPI workerEntry(void* window);
 
+    // The run's order (web_update.cpp).
     void runSteps();
-    bool connect(bool& dialled);
-    void dateCheck(const ControlFile& control, bool& close, bool& newDate, Moment& moment, std::string& lastValue);
-    void fileEntries(const ControlFile& control);
-    bool refuse(Action action);
+    bool local() const { return UpdateType == TUpdateType::fileUpdate; }
+    Transport transport() const;
+    // The channel a file at this address arrives over: never safer than the control file's.
+    Channel channelFor(const std::string& url) const;
+    bool refuse(Action action, Channel channel);
+    bool refuse(Action action) { return refuse(action, channel_); }
+    std::optional<std::string> readRemembered(const char* name, bool needSave);
+    void remember(const char* name, const std::string& value);
+
+    // Connection and downloads (web_update_download.cpp).
+    bool connect();
+    bool openSession();
+    void closeSession();
     bool downloadHttp(HINTERNET connection, const std::string& url, const std::string& target);
     bool downloadFtp(HINTERNET connection, const std::string& url, const std::string& target);
     bool copyLocal(const std::string& source, const std::string& target);
     bool expandInPlace(const std::string& path);
+    std::string downloadName(const std::string& url) const;
+    bool blockArrived(const std::string& url, const std::string& target, std::int64_t pos, std::int64_t size);
+
+    // The control file and its checks (web_update_checks.cpp).
+    bool readControlFile(const std::string& url, ControlFile& control);
+    bool dateCheck(const ControlFile& control, std::optional<Moment>& newDate, std::string& lastValue);
+    bool versionCheck(const ControlFile& control, const std::string& lastValue);
+    // A local file an insecure control file may name: one in the program's own folder.
+    bool localFileAllowed(const std::string& path);
+    Moment rememberedMoment();
+    void rememberDate(const Moment& moment);
+
+    // The actions (web_update_actions.cpp).
+    void applicationSection(const ControlFile& control);
+    bool actionsBefore(const ControlFile& control);
+    bool showWhatsNew(const ControlFile& control);
+    void redirectAndShow(const ControlFile& control);
+    void fileEntries(const ControlFile& control);
+    void runAfter(const ControlFile& control);
     bool unpackCabinet(const std::string& path, const std::string& targetDir);
     bool inComponents(const std::string& name) const;
-    std::string downloadName(const std::string& url) const;
+    // True when the command line names a file of this run that came over an insecure channel.
+    bool namesInsecureFile(const std::string& command) const;
     bool post();
-    bool showWhatsNew(const ControlFile& control);
-    Moment rememberedMoment();
-    std::optional<std::string> readRemembered(const char* name, bool needSave);
-    void remember(const char* name, const std::string& value);
 
     HWND window_ = nullptr;
     bool threaded_ = false;
@@ -122,8 +152,17 @@ private:
     bool component_ = false;
     bool silentRestart_ = false;
     bool ftpDirectorySet_ = false;
+    bool dialled_ = false;
     Channel channel_ = Channel::plain;
+    // The Internet handle of a run, the FTP connection, and the one downloads go through.
+    HINTERNET session_ = nullptr;
+    HINTERNET ftp_ = nullptr;
     HINTERNET internet_ = nullptr;
+    std::string controlPath_;
+    // Where the last download ended up (after its expansion), and the names of this run's files
+    // that came over an insecure channel, upper-cased.
+    std::string lastDownload_;
+    std::vector<std::string> insecureFiles_;
     std::string appCommandLine_;
     std::string components_;
 };

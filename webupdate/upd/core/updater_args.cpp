@@ -82,6 +82,45 @@ std::vector<std::wstring> splitCommandLine(std::wstring_view line)
     return args;
 }
 
+std::wstring quoteArgument(std::wstring_view arg)
+{
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring_view::npos)
+        return std::wstring(arg);
+    std::wstring out = L"\"";
+    std::size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+            continue;
+        }
+        out.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
+        slashes = 0;
+        out += c;
+    }
+    out.append(2 * slashes, L'\\');
+    return out + L"\"";
+}
+
+std::vector<std::wstring> componentList(std::wstring_view appcomps)
+{
+    std::vector<std::wstring> out;
+    std::wstring name;
+    bool quoted = false;
+    for (std::size_t i = 0; i <= appcomps.size(); ++i) {
+        const wchar_t c = i < appcomps.size() ? appcomps[i] : L' ';
+        if (c == L'"') {
+            quoted = !quoted;
+        } else if ((blank(c) || c == L',' || c == L';') && !quoted) {
+            if (!name.empty())
+                out.push_back(name);
+            name.clear();
+        } else {
+            name += c;
+        }
+    }
+    return out;
+}
+
 std::optional<std::int32_t> parseProcessId(std::wstring_view text)
 {
     bool negative = false;

@@ -14,6 +14,14 @@ namespace upd {
 // quote, "" inside quotes is one literal quote. The program name (first) takes no escapes.
 std::vector<std::wstring> splitCommandLine(std::wstring_view line);
 
+// An argument written so that the platform's splitting gives it back whole.
+std::wstring quoteArgument(std::wstring_view arg);
+
+// The component files of a control file's "appcomps": separated by blanks, "," or ";", double
+// quotes grouping a name with blanks. The client matches downloads against these names and hands
+// each to the updater as an argument of its own, so both sides see the same files.
+std::vector<std::wstring> componentList(std::wstring_view appcomps);
+
 // Argument 1: a decimal 32-bit integer with an optional sign; anything else is none.
 std::optional<std::int32_t> parseProcessId(std::wstring_view text);
 
