@@ -449,6 +449,9 @@ void EditorWindow::updateClick()
     ListBox1->clear();
     Panel1->setVisible(true);
     Panel1->bringToFront();
+    // The keys go to the panel while it covers the table: Escape then reaches its cancel button,
+    // and nothing typed edits a row that cannot be seen.
+    SetFocus(ListBox1->handle());
     HTMLButton1->setEnabled(false);
     lastStatus_.clear();
     // A tick during this run's status handling could import a half-written file and close the
@@ -498,6 +501,7 @@ void EditorWindow::endWithoutImport()
 void EditorWindow::HTMLButton1Click()
 {
     Panel1->setVisible(false);
+    SetFocus(Grid->handle());
 }
 
 void EditorWindow::Timer1Timer()

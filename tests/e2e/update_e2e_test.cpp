@@ -2,6 +2,7 @@
 // address the game was built with: the import of the server's base, and the result lines of a
 // missing control file, of a server that is not there and of a forged file count, with screenshots
 // of the update panel.
+#include "tests/e2e/desktop.h"
 #include "tests/e2e/driver.h"
 
 #include "common/error.h"
@@ -162,8 +163,12 @@ protected:
         expectInOrder(statusItems(game), statuses);
         EXPECT_EQ(game.text(ids::kEditorResultLine), kNoConnection);
         e2e::screenshot(game.mainWindow(), e2e::artifactPath(shot));
-        game.click(ids::kEditorUpdateCancel);
+        // Escape presses the panel's cancel button, as in a dialog.
+        ASSERT_TRUE(e2e::waitFor([&] { return GetForegroundWindow() == game.mainWindow(); }));
+        ASSERT_TRUE(e2e::keys({VK_ESCAPE}));
         ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorUpdatePanel); }));
+        ASSERT_TRUE(game.sync());
+        EXPECT_EQ(game.focus(), game.control(ids::kEditorGrid)) << "the table takes the keys again";
         EXPECT_TRUE(game.visible(ids::kEditorGrid)) << "the editor is usable again";
         EXPECT_FALSE(exists(kPaths.words));
         EXPECT_FALSE(exists(kPaths.download));
