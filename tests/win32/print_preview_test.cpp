@@ -96,8 +96,12 @@ TEST(PrintPreview, SizePlaceButtonsAndMinimum)
     EXPECT_EQ(caption, "Preview");
     EXPECT_EQ(window.right - window.left, 500);
     EXPECT_EQ(window.bottom - window.top, 650);
-    EXPECT_EQ(window.left, (GetSystemMetrics(SM_CXSCREEN) - 500) / 2) << "centred on the screen";
-    EXPECT_EQ(window.top, (GetSystemMetrics(SM_CYSCREEN) - 650) / 2);
+    // Centred in the work area: the screen less a taskbar (Wine keeps the shell desktop's
+    // taskbar out of it after that desktop has gone).
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(window.left, work.left + (work.right - work.left - 500) / 2) << "centred in the work area";
+    EXPECT_EQ(window.top, work.top + (work.bottom - work.top - 650) / 2);
     const int lefts[] = {8, 88, 168, 248};
     for (int i = 0; i < 4; ++i) {
         ASSERT_TRUE(found[i]) << "button " << i;
