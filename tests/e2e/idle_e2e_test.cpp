@@ -1,5 +1,6 @@
 // The idle reaction of the real game: after a short idle period the starfield covers the window
 // and moves, a real mouse move hides it, and it covers the editor too.
+#include "tests/e2e/desktop.h"
 #include "tests/e2e/driver.h"
 
 #include "game/core/word_base.h"
@@ -43,12 +44,7 @@ void moveMouseBy(int dx, int dy)
 {
     POINT p;
     GetCursorPos(&p);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = (p.x + dx) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = (p.y + dy) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
+    e2e::moveMouse({p.x + dx, p.y + dy});
 }
 
 class IdleE2E : public ::testing::Test {
