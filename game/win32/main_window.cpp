@@ -79,7 +79,7 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
                             "\\Form1.rsPropSaver1\\Top", "\\Form1.rsPropSaver1\\WindowState"})
         rsStorage1->addEncryptKey(key);
 
-    rsBinData1 = std::make_unique<rs::TrsBinData>(fs_, rs::platformDirs());
+    rsBinData1 = std::make_unique<rs::TrsBinData>(fs_, rs::platformDirs(rs::FileDir::fdWindows));
     rsBinData1->FileName = "data\\";
     rsBinData1->fileDir = rs::FileDir::fdWindows;
     rsBinData1->doAutoName = true;
