@@ -347,6 +347,23 @@ void Control::invalidate(bool erase)
         InvalidateRect(hwnd_, nullptr, erase ? TRUE : FALSE);
 }
 
+DrawingHeld::DrawingHeld(Control& control)
+{
+    // A control not on screen is painted whole when it shows anyway.
+    if (IsWindowVisible(control.handle())) {
+        held_ = control.handle();
+        SendMessageW(held_, WM_SETREDRAW, FALSE, 0);
+    }
+}
+
+DrawingHeld::~DrawingHeld()
+{
+    if (!held_)
+        return;
+    SendMessageW(held_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(held_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void Control::bringToFront()
 {
     if (hwnd_)

@@ -90,6 +90,19 @@ private:
     bool selfPainted_ = false;
 };
 
+// Holds a control's drawing while its children change together: under Wine each show, hide or
+// text of a child on screen is a repaint of its own, and the whole is painted once at the end.
+class DrawingHeld {
+public:
+    explicit DrawingHeld(Control& control);
+    ~DrawingHeld();
+    DrawingHeld(const DrawingHeld&) = delete;
+    DrawingHeld& operator=(const DrawingHeld&) = delete;
+
+private:
+    HWND held_ = nullptr;
+};
+
 // The program's dialog font: MS Sans Serif 8 pt, Russian character set, at that DPI.
 HFONT defaultFont(int dpi = kBaseDpi);
 // A shared font, made once per face, height (96-DPI pixels, scaled to dpi) and weight for the whole run.

@@ -424,7 +424,10 @@ void MainWindow::FormShow()
 void MainWindow::FormActivate()
 {
     trace::mark("activated");
-    puzzle_.start();
+    {
+        const tk::DrawingHeld cells(*cellStrip_);
+        puzzle_.start();
+    }
     trace::mark("first puzzle started");
     trace::arm();
 }
