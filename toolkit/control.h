@@ -76,6 +76,8 @@ protected:
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // A message's handler; the window's entry goes with the window.
+    static LRESULT dispatch(Control* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     Bounds deviceBounds() const;
     void applyDpi(int dpi);
     static BOOL CALLBACK applyDpiToChild(HWND child, LPARAM dpi);
