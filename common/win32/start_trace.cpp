@@ -3,6 +3,7 @@
 #include "common/win32/start_trace.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <iterator>
@@ -14,6 +15,7 @@ namespace {
 struct Mark {
     const char* phase;
     LARGE_INTEGER at;
+    SIZE_T workingSet;
 };
 
 Mark g_marks[96];
@@ -54,11 +56,13 @@ void write()
         return;
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::fprintf(out, "# %s: ms since process creation, ms since the previous mark, phase ended\n", program);
+    std::fprintf(out, "# %s: ms since process creation, ms since the previous mark, working set MiB, phase ended\n",
+                 program);
     double previous = 0;
     for (int i = 0; i < g_count; ++i) {
         const double ms = double(g_marks[i].at.QuadPart - origin) * 1000.0 / double(frequency.QuadPart);
-        std::fprintf(out, "%9.2f %8.2f  %s\n", ms, ms - previous, g_marks[i].phase);
+        std::fprintf(out, "%9.2f %8.2f %6.1f  %s\n", ms, ms - previous, double(g_marks[i].workingSet) / 1048576.0,
+                     g_marks[i].phase);
         previous = ms;
     }
     std::fclose(out);
@@ -87,8 +91,12 @@ void keep(const char* phase)
 {
     if (g_count == int(std::size(g_marks)))
         return;
-    QueryPerformanceCounter(&g_marks[g_count].at);
-    g_marks[g_count++].phase = phase;
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    g_marks[g_count].workingSet = memory.WorkingSetSize;
+    g_marks[g_count].phase = phase;
+    QueryPerformanceCounter(&g_marks[g_count++].at);
     // The same mark in Wine's debug channel, beside the loader's library loads.
     OutputDebugStringA(phase);
 }
