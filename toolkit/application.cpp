@@ -4,6 +4,7 @@
 #include "toolkit/dialog_keys.h"
 
 #include "common/error.h"
+#include "common/win32/start_trace.h"
 #include "common/win32/text.h"
 
 #include <commctrl.h>
@@ -175,7 +176,10 @@ void Application::noteMainWindowMinimized(bool minimized)
 int Application::run()
 {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    for (;;) {
+        slovo::trace::idle();
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
+            break;
         if (handleDialogKey(msg))
             continue;
         TranslateMessage(&msg);

@@ -9,8 +9,28 @@
 
 #include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace tk {
+
+namespace {
+
+// Each window's object, kept in the process: storing it in the window (user data) is a server
+// round trip under Wine for every control made and every one destroyed.
+std::unordered_map<HWND, Control*>& objects()
+{
+    static std::unordered_map<HWND, Control*> map;
+    return map;
+}
+
+void forget(HWND hwnd, const Control* control)
+{
+    const auto it = objects().find(hwnd);
+    if (it != objects().end() && it->second == control)
+        objects().erase(it);
+}
+
+} // namespace
 
 HBRUSH solidBrush(COLORREF colour)
 {
@@ -51,7 +71,7 @@ Control::Control(Control* parent, std::string name)
 Control::~Control()
 {
     if (hwnd_) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        forget(hwnd_, this);
         if (systemProc_)
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
         DestroyWindow(hwnd_);
@@ -86,10 +106,9 @@ void Control::create(const wchar_t* className, DWORD style, DWORD exStyle, int i
     hwnd_ = CreateWindowExW(exStyle, className, wide(text).c_str(), style, b.x, b.y, b.width, b.height, parentWindow,
                             parent_ ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)) : nullptr,
                             Application::instance().module(), ours ? this : nullptr);
-    // The object rides in the window's user data: a window property costs a server round
-    // trip under Wine on every message. Our own classes store it at WM_NCCREATE already.
+    // Our own classes are known from WM_NCCREATE on; a system class's window from here.
     if (!ours) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        objects()[hwnd_] = this;
         systemProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi_)), FALSE);
@@ -141,12 +160,8 @@ Control* Control::fromHandle(HWND hwnd)
 {
     if (!hwnd)
         return nullptr;
-    // Only windows of this process carry our objects; another's user data means nothing here.
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != GetCurrentProcessId())
-        return nullptr;
-    return reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const auto it = objects().find(hwnd);
+    return it == objects().end() ? nullptr : it->second;
 }
 
 LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -154,17 +169,25 @@ LRESULT CALLBACK Control::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        objects()[hwnd] = self;
     }
     Control* self = fromHandle(hwnd);
     if (!self)
         return DefWindowProcW(hwnd, msg, wp, lp);
+    return dispatch(self, hwnd, msg, wp, lp);
+}
+
+LRESULT Control::dispatch(Control* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
     try {
-        return self->handleMessage(msg, wp, lp);
+        result = self->handleMessage(msg, wp, lp);
     } catch (...) {
         Application::instance().handleException(std::current_exception());
-        return 0;
     }
+    if (msg == WM_NCDESTROY)
+        forget(hwnd, self);
+    return result;
 }
 
 LRESULT CALLBACK Control::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -172,12 +195,7 @@ LRESULT CALLBACK Control::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     Control* self = fromHandle(hwnd);
     if (!self)
         return DefWindowProcW(hwnd, msg, wp, lp);
-    try {
-        return self->handleMessage(msg, wp, lp);
-    } catch (...) {
-        Application::instance().handleException(std::current_exception());
-        return 0;
-    }
+    return dispatch(self, hwnd, msg, wp, lp);
 }
 
 LRESULT Control::defaultProc(UINT msg, WPARAM wp, LPARAM lp)
@@ -345,6 +363,23 @@ void Control::invalidate(bool erase)
     // trip under Wine and gains nothing, which adds up over the controls made at start.
     if (hwnd_ && IsWindowVisible(hwnd_))
         InvalidateRect(hwnd_, nullptr, erase ? TRUE : FALSE);
+}
+
+DrawingHeld::DrawingHeld(Control& control)
+{
+    // A control not on screen is painted whole when it shows anyway.
+    if (IsWindowVisible(control.handle())) {
+        held_ = control.handle();
+        SendMessageW(held_, WM_SETREDRAW, FALSE, 0);
+    }
+}
+
+DrawingHeld::~DrawingHeld()
+{
+    if (!held_)
+        return;
+    SendMessageW(held_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(held_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void Control::bringToFront()

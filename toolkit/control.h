@@ -76,6 +76,8 @@ protected:
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // A message's handler; the window's entry goes with the window.
+    static LRESULT dispatch(Control* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     Bounds deviceBounds() const;
     void applyDpi(int dpi);
     static BOOL CALLBACK applyDpiToChild(HWND child, LPARAM dpi);
@@ -88,6 +90,19 @@ private:
     HWND hwnd_ = nullptr;
     WNDPROC systemProc_ = nullptr; // for system classes such as BUTTON
     bool selfPainted_ = false;
+};
+
+// Holds a control's drawing while its children change together: under Wine each show, hide or
+// text of a child on screen is a repaint of its own, and the whole is painted once at the end.
+class DrawingHeld {
+public:
+    explicit DrawingHeld(Control& control);
+    ~DrawingHeld();
+    DrawingHeld(const DrawingHeld&) = delete;
+    DrawingHeld& operator=(const DrawingHeld&) = delete;
+
+private:
+    HWND held_ = nullptr;
 };
 
 // The program's dialog font: MS Sans Serif 8 pt, Russian character set, at that DPI.

@@ -3,6 +3,8 @@
 
 #include "toolkit/application.h"
 
+#include "common/win32/start_trace.h"
+
 namespace tk {
 
 Form::Form(const wchar_t* className, std::string name) : Control(nullptr, std::move(name)), className_(className) {}
@@ -28,11 +30,15 @@ void Form::show()
 {
     if (onShow)
         onShow();
+    slovo::trace::mark("show: OnShow handlers");
     const int cmd = pendingState_ == wsMinimized ? SW_SHOWMINIMIZED : pendingState_ == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOW;
     if (Application::instance().mainWindow() == handle())
         Application::instance().showInTaskbar();
+    slovo::trace::mark("show: application window in the taskbar");
     ShowWindow(handle(), cmd);
+    slovo::trace::mark("show: ShowWindow");
     UpdateWindow(handle());
+    slovo::trace::mark("show: UpdateWindow");
 }
 
 void Form::setShowHint(bool on)

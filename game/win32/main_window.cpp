@@ -5,6 +5,7 @@
 #include "game/core/grid_file.h"
 #include "toolkit/picture.h"
 #include "common/win32/text.h"
+#include "common/win32/start_trace.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -48,6 +49,7 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
     form_.createWindow(kApplicationTitle, 516, 274, kWhite);
     SendMessageW(form_.handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(app_.module(), L"MAINICON")));
     app_.setMainWindow(form_.handle());
+    trace::mark("main window");
     createControls();
     form_.onActivate = [this] {
         if (!activated_) {
@@ -65,6 +67,7 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
 
     // The non-visual components, in design order: the guard first.
     abcSingleInstance1 = std::make_unique<TabcSingleInstance>(kApplicationTitle);
+    trace::mark("guard made");
 
     rsStorage1 = std::make_unique<rs::TrsStorage>(537114806);
     rsStorage1->value().setFormatSettings(rs::localeFormatSettings());
@@ -76,7 +79,7 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
                             "\\Form1.rsPropSaver1\\Top", "\\Form1.rsPropSaver1\\WindowState"})
         rsStorage1->addEncryptKey(key);
 
-    rsBinData1 = std::make_unique<rs::TrsBinData>(fs_, rs::platformDirs());
+    rsBinData1 = std::make_unique<rs::TrsBinData>(fs_, rs::platformDirs(rs::FileDir::fdWindows));
     rsBinData1->FileName = "data\\";
     rsBinData1->fileDir = rs::FileDir::fdWindows;
     rsBinData1->doAutoName = true;
@@ -92,19 +95,24 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
                                 "SoundOFF.Enabled,\"\",\"\",EPDC", "SoundON.Enabled,\"\",\"\",EPDC"};
     rsPropSaver1->setWhenLoad(rs::WhenLoad::wlOnShow);
     rsPropSaver1->setWhenSave(rs::WhenSave::wsOnDestroy);
+    trace::mark("settings storage and saver");
 
     createIdleWatcher();
+    trace::mark("idle watcher: window, hook library checked or written");
 
     // All components exist: a second instance ends here, before anything is read or prepared.
     abcSingleInstance1->checkAfterLoading(app_.handle());
+    trace::mark("guard: mutex and window search");
     // Only a copy that runs takes the hooks: the shared record names one watcher's window, and
     // a second copy that wrote its own there and ended would leave the first unable to wake.
     startIdleWatcher();
+    trace::mark("idle watcher: hook library loaded, two global hooks");
     try {
         rsStorage1->endLoading();
     } catch (...) {
         app_.handleException(std::current_exception());
     }
+    trace::mark("settings file read");
 
     // Errors while the window is created are reported and the start goes on.
     try {
@@ -112,6 +120,7 @@ MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this),
     } catch (...) {
         app_.handleException(std::current_exception());
     }
+    trace::mark("FormCreate: word base files");
 }
 
 MainWindow::~MainWindow() = default;
@@ -160,6 +169,7 @@ void MainWindow::createControls()
 {
     tk::Control* form = &form_;
     createToolbarAndMenus();
+    trace::mark("controls: toolbar, its glyphs and menus");
 
     gallowsPanel_ = std::make_unique<tk::Panel>(form, "AdvPanel1", tk::Bounds{4, 32, 133, 217}, ids::kGallowsPanel);
     gallowsPanel_->setColour(kPanelBody);
@@ -180,6 +190,7 @@ void MainWindow::createControls()
     zagolovok_ = std::make_unique<tk::Label>(hintPanel_.get(), "Zagolovok", tk::Bounds{4, 20, 365, 69}, hintStyle,
                                              ids::kHintLabel);
 
+    trace::mark("controls: gallows and hint panels");
     cellStrip_ = std::make_unique<tk::Panel>(form, "Panel1", tk::Bounds{180, 132, 289, 37}, ids::kCellStrip);
     cellStrip_->setColour(kWhite);
     tk::LabelStyle letterStyle;
@@ -204,6 +215,7 @@ void MainWindow::createControls()
         covers_[i]->bringToFront();
     }
 
+    trace::mark("controls: 10 cells and their covers");
     lettersPanel_ = std::make_unique<tk::Panel>(form, "AdvPanel3", tk::Bounds{140, 172, 373, 77}, ids::kLettersPanel);
     lettersPanel_->setColour(kPanelBody);
     lettersPanel_->setCaption("Символы<FONT face=\"Arial\"></FONT>", kCaptionBar, true);
@@ -216,6 +228,7 @@ void MainWindow::createControls()
         button->onClick = [this, k] { puzzle_.pressButton(k); };
     }
 
+    trace::mark("controls: letter buttons");
     statusBar_ = std::make_unique<tk::Panel>(form, "RzStatusBar1", tk::Bounds{0, 254, 516, 20}, ids::kStatusBar);
     statusBar_->setColour(GetSysColor(COLOR_BTNFACE));
     const tk::Bounds paneBounds[] = {{0, 0, 105, 20}, {104, 0, 117, 20}, {220, 0, 105, 20}, {324, 0, 117, 20}};
@@ -230,9 +243,13 @@ void MainWindow::createControls()
     RzClockStatus1 = std::make_unique<tk::StatusClock>(statusBar_.get(), "RzClockStatus1", tk::Bounds{440, 0, 78, 20},
                                                        ids::kClock);
 
+    trace::mark("controls: status bar");
     createOverlays();
+    trace::mark("controls: about, editor host, base choice, starfield");
     addHints();
+    trace::mark("hints registered");
     setGallowsStage(0);
+    trace::mark("gallows picture");
 }
 
 void MainWindow::createToolbarAndMenus()
@@ -406,7 +423,13 @@ void MainWindow::FormShow()
 
 void MainWindow::FormActivate()
 {
-    puzzle_.start();
+    trace::mark("activated");
+    {
+        const tk::DrawingHeld cells(*cellStrip_);
+        puzzle_.start();
+    }
+    trace::mark("first puzzle started");
+    trace::arm();
 }
 
 void MainWindow::standartClick()

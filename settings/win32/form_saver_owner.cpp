@@ -76,7 +76,7 @@ void FormSaverOwner::updateAndRepaint()
     RedrawWindow(form_.handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-PlatformDirs platformDirs()
+PlatformDirs platformDirs(FileDir used)
 {
     PlatformDirs dirs;
     wchar_t buffer[MAX_PATH] = {};
@@ -84,7 +84,7 @@ PlatformDirs platformDirs()
         dirs.programPath = tk::narrow(buffer);
     if (GetWindowsDirectoryW(buffer, MAX_PATH))
         dirs.windowsDir = tk::narrow(buffer);
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+    if (used == FileDir::fdUserProfile && SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
         dirs.appDataDir = tk::narrow(buffer);
     return dirs;
 }

@@ -27,8 +27,9 @@ private:
     tk::Form& form_;
 };
 
-// Where the platform keeps things, and the locale's number and date formats.
-PlatformDirs platformDirs();
+// Where the platform keeps things, and the locale's number and date formats. The user profile's
+// folder is asked only for a file kept there: asking loads the shell's library.
+PlatformDirs platformDirs(FileDir used);
 FormatSettings localeFormatSettings();
 
 } // namespace rs

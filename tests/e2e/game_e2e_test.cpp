@@ -313,7 +313,7 @@ TEST_F(GameE2E, AboutPanelMenusAndExit)
     ASSERT_TRUE(loaded.count(L"user32.dll")) << "the game's libraries cannot be listed";
     if (sizeof(void*) == 8) {
         for (const wchar_t* name : {L"gdiplus.dll", L"windowscodecs.dll", L"wininet.dll", L"comdlg32.dll", L"winspool.drv",
-                                    L"oleaut32.dll", L"winmm.dll", L"lz32.dll"})
+                                    L"oleaut32.dll", L"winmm.dll", L"lz32.dll", L"shell32.dll"})
             EXPECT_FALSE(loaded.count(name)) << tk::narrow(name) << " is loaded before it is needed";
     }
 
