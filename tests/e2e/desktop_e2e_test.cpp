@@ -151,6 +151,9 @@ TEST_F(DesktopE2E, OneTaskbarButtonMinimizesAndRestoresTheGame)
     ASSERT_TRUE(menuShows());
     ASSERT_TRUE(e2e::keys({'R'}));
     EXPECT_TRUE(e2e::waitFor(restored)) << "the button's menu did not restore the game";
+    // Painting comes after every other message: the restored window is photographed once painted.
+    ASSERT_TRUE(game.sync());
+    Sleep(500);
     ShellDesktop::screenshot(e2e::artifactPath("desktop-restored.bmp"));
 
     PostMessageW(main, WM_CLOSE, 0, 0);
