@@ -388,4 +388,10 @@ void Control::bringToFront()
         SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void Control::placeBelow(const Control& sibling)
+{
+    if (hwnd_ && sibling.handle())
+        SetWindowPos(hwnd_, sibling.handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 } // namespace tk

@@ -50,6 +50,8 @@ public:
     // Marks the window for painting (erasing its background first), when it is on screen.
     void invalidate(bool erase = true);
     void bringToFront();
+    // Directly under a sibling in the Z order.
+    void placeBelow(const Control& sibling);
     // The colour the children of this control see behind them.
     virtual COLORREF backgroundColour() const;
 

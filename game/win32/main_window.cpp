@@ -154,14 +154,15 @@ void MainWindow::startIdleWatcher()
 
 void MainWindow::Duvezode1Sleep(idle::TDuvezode&)
 {
-    BUStarfield1->setActive(true);
+    starfield().setActive(true);
     AdvPanel5->bringToFront();
     AdvPanel5->setVisible(true);
 }
 
 void MainWindow::Duvezode1Awake(idle::TDuvezode&)
 {
-    BUStarfield1->setActive(false);
+    if (BUStarfield1)
+        BUStarfield1->setActive(false);
     AdvPanel5->setVisible(false);
 }
 
@@ -310,23 +311,8 @@ void MainWindow::createOverlays()
 {
     tk::Control* form = &form_;
 
-    AdvPanel4 = std::make_unique<tk::Panel>(form, "AdvPanel4", tk::Bounds{0, 0, 517, 277}, ids::kAboutPanel);
-    AdvPanel4->setColour(kPanelBody);
-    AdvPanel4->setCaption("<B>О программе</B>", kCaptionBar);
-    AdvPanel4->addCaptionButton(tk::Symbol::Close, ids::kAboutClose);
-    aboutPictures_[1] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture1", tk::Bounds{136, 32, 230, 230},
-                                                         L"about.gif", ids::kAboutPicture + 1);
-    aboutPictures_[2] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture2", tk::Bounds{448, 32, 55, 60},
-                                                         L"mail_anim.gif", ids::kAboutPicture + 2);
-    aboutPictures_[3] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture3", tk::Bounds{12, 28, 60, 65},
-                                                         L"globe_anim.gif", ids::kAboutPicture + 3);
-    aboutPictures_[2]->setAnimated(true);
-    aboutPictures_[3]->setAnimated(true);
-    aboutPictures_[1]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };
-    aboutPictures_[3]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };
-    aboutPictures_[2]->onClick = [this] { SendEmail(SLOVO_CONTACT_MAIL, "Игра <<СЛОВОЛОВКА>>"); };
-    AdvPanel4->setVisible(false);
-
+    // The about panel and the starfield's control are made when first wanted (makeAboutPanel,
+    // makeStarfield): the first puzzle does not wait for their windows, pictures and thread.
     FormPanel = std::make_unique<tk::Panel>(form, "FormPanel", tk::Bounds{0, 0, 517, 277}, ids::kEditorHost);
     FormPanel->setVisible(false);
 
@@ -349,14 +335,49 @@ void MainWindow::createOverlays()
     AdvPanel5 = std::make_unique<tk::Panel>(form, "AdvPanel5", tk::Bounds{0, 0, 516, 274}, ids::kStarfieldPanel);
     AdvPanel5->setColour(RGB(0, 0, 0));
     AdvPanel5->setVisible(false);
-    BUStarfield1 = std::make_unique<fx::TBUStarfield>(AdvPanel5.get(), "BUStarfield1", tk::Bounds{0, 0, 516, 274});
-    BUStarfield1->setDelay(40);
-    BUStarfield1->setStars(200);
-    BUStarfield1->setMaxSpeed(15);
 
-    // From bottom to top: about panel, editor host, base choice, starfield.
-    for (tk::Control* overlay : {AdvPanel4.get(), FormPanel.get(), PanelGroup1.get(), AdvPanel5.get()})
+    // From bottom to top: (about panel,) editor host, base choice, starfield.
+    for (tk::Control* overlay : {FormPanel.get(), PanelGroup1.get(), AdvPanel5.get()})
         overlay->bringToFront();
+}
+
+tk::Panel& MainWindow::aboutPanel()
+{
+    if (AdvPanel4)
+        return *AdvPanel4;
+    AdvPanel4 = std::make_unique<tk::Panel>(&form_, "AdvPanel4", tk::Bounds{0, 0, 517, 277}, ids::kAboutPanel);
+    AdvPanel4->setVisible(false);
+    AdvPanel4->placeBelow(*FormPanel);
+    AdvPanel4->setColour(kPanelBody);
+    AdvPanel4->setCaption("<B>О программе</B>", kCaptionBar);
+    AdvPanel4->addCaptionButton(tk::Symbol::Close, ids::kAboutClose);
+    aboutPictures_[1] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture1", tk::Bounds{136, 32, 230, 230},
+                                                         L"about.gif", ids::kAboutPicture + 1);
+    aboutPictures_[2] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture2", tk::Bounds{448, 32, 55, 60},
+                                                         L"mail_anim.gif", ids::kAboutPicture + 2);
+    aboutPictures_[3] = std::make_unique<tk::PictureBox>(AdvPanel4.get(), "AdvPicture3", tk::Bounds{12, 28, 60, 65},
+                                                         L"globe_anim.gif", ids::kAboutPicture + 3);
+    aboutPictures_[2]->setAnimated(true);
+    aboutPictures_[3]->setAnimated(true);
+    aboutPictures_[1]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };
+    aboutPictures_[3]->onClick = [this] { SurfTo(SLOVO_SITE_URL); };
+    aboutPictures_[2]->onClick = [this] { SendEmail(SLOVO_CONTACT_MAIL, "Игра <<СЛОВОЛОВКА>>"); };
+    const std::string site = "<IMG src=\"Webcomponent.gif\" align=\"top\"> Добро пожаловать на <BR>       вэбсайт автора...";
+    hints_->add(*aboutPictures_[1], site);
+    hints_->add(*aboutPictures_[3], site);
+    hints_->add(*aboutPictures_[2], "<IMG src=\"ComposeMail16.gif\" align=\"top\"> Написать письмо <BR>       автору...");
+    return *AdvPanel4;
+}
+
+fx::TBUStarfield& MainWindow::starfield()
+{
+    if (!BUStarfield1) {
+        BUStarfield1 = std::make_unique<fx::TBUStarfield>(AdvPanel5.get(), "BUStarfield1", tk::Bounds{0, 0, 516, 274});
+        BUStarfield1->setDelay(40);
+        BUStarfield1->setStars(200);
+        BUStarfield1->setMaxSpeed(15);
+    }
+    return *BUStarfield1;
 }
 
 void MainWindow::addHints()
@@ -377,10 +398,6 @@ void MainWindow::addHints()
     hints_->add(*panes_[2], "<IMG src=\"Delete16.gif\" align=\"top\"> Колличество не<BR>    отгаданных слов");
     hints_->add(*panes_[3], "<IMG src=\"History16.gif\" align=\"top\"> Остаток слов<BR>         в базе...");
     hints_->add(*panes_[4], "<IMG src=\"Jar16.gif\" align=\"top\"> Общее колличество<BR>          слов в базе...");
-    const std::string site = "<IMG src=\"Webcomponent.gif\" align=\"top\"> Добро пожаловать на <BR>       вэбсайт автора...";
-    hints_->add(*aboutPictures_[1], site);
-    hints_->add(*aboutPictures_[3], site);
-    hints_->add(*aboutPictures_[2], "<IMG src=\"ComposeMail16.gif\" align=\"top\"> Написать письмо <BR>       автору...");
 }
 
 void MainWindow::dropDown(tk::ToolButton& button, tk::PopupMenu& menu)
@@ -409,7 +426,8 @@ void MainWindow::FormCreate()
 
 void MainWindow::FormShow()
 {
-    AdvPanel4->setVisible(false);
+    if (AdvPanel4)
+        AdvPanel4->setVisible(false);
     FormPanel->setVisible(false);
     HelpON->setEnabled(!showHint());
     HelpOFF->setEnabled(showHint());
@@ -565,7 +583,7 @@ void MainWindow::destroyEditor(const void* editor)
 
 void MainWindow::RzToolbarButton2Click()
 {
-    AdvPanel4->setVisible(true);
+    aboutPanel().setVisible(true);
 }
 
 void MainWindow::RzToolbarButton3Click()

@@ -83,13 +83,15 @@ public:
     tk::MenuItem& helpOnItem() { return *HelpON; }
     tk::MenuItem& helpOffItem() { return *HelpOFF; }
     tk::ToolButton& baseButton() { return *toolButtons_[0]; }
-    tk::Panel& aboutPanel() { return *AdvPanel4; }
+    // Made on first use, as the about command makes it.
+    tk::Panel& aboutPanel();
     tk::Panel& editorHost() { return *FormPanel; }
     tk::Panel& baseChoicePanel() { return *PanelGroup1; }
     tk::RadioButton& choiceStandard() { return *Button1; }
     tk::RadioButton& choiceUpdated() { return *Button2; }
     tk::Panel& starfieldPanel() { return *AdvPanel5; }
-    fx::TBUStarfield& starfield() { return *BUStarfield1; }
+    // Made on first use, as the first idle period makes it.
+    fx::TBUStarfield& starfield();
     // nullptr when it could not be created (its library file could not be written).
     idle::TDuvezode* idleWatcher() { return Duvezode1.get(); }
     size_t editorWindowCount() const { return editors_.size(); }
