@@ -54,8 +54,8 @@ void write()
     FILE* out = _wfopen(g_file, L"a");
     if (!out)
         return;
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    // The whole command line: one program started with other arguments is timed apart.
+    const char* program = GetCommandLineA();
     std::fprintf(out, "# %s: ms since process creation, ms since the previous mark, working set MiB, phase ended\n",
                  program);
     double previous = 0;

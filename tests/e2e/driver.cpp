@@ -103,12 +103,14 @@ void useDesktop(const std::wstring& name)
     g_desktop = name;
 }
 
-bool GameProcess::start(const std::wstring& exe)
+bool GameProcess::start(const std::wstring& exe, const std::wstring& arguments)
 {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.lpDesktop = g_desktop.empty() ? nullptr : g_desktop.data();
     std::wstring cmd = L"\"" + exe + L"\"";
+    if (!arguments.empty())
+        cmd += L" " + arguments;
     return CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
 }
 

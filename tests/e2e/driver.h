@@ -41,7 +41,7 @@ public:
 
     // Starts the process, then waits for its main window to show.
     bool launch(const std::wstring& exe);
-    bool start(const std::wstring& exe);
+    bool start(const std::wstring& exe, const std::wstring& arguments = {});
     bool waitForMainWindow(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     HWND mainWindow() const { return main_; }
     DWORD id() const { return pi_.dwProcessId; }
