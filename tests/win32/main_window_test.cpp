@@ -178,14 +178,17 @@ TEST_F(MainWindowTest, PanelsOpenCloseFoldAndStackInOrder)
     GetWindowRect(child(ids::kHintPanel), &r);
     EXPECT_EQ(r.bottom - r.top, 93);
 
-    // Z order among the form's children, from the top.
+    // Z order among the form's children, from the top: the overlays above the game's panels,
+    // the about panel (made by the command) among them.
     std::vector<int> order;
     for (HWND w = GetWindow(window->handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(w);
-        if (id == ids::kStarfieldPanel || id == ids::kBaseChoice || id == ids::kEditorHost || id == ids::kAboutPanel)
+        if (id == ids::kStarfieldPanel || id == ids::kBaseChoice || id == ids::kEditorHost || id == ids::kAboutPanel
+            || id == ids::kLettersPanel)
             order.push_back(id);
     }
-    EXPECT_EQ(order, (std::vector<int>{ids::kStarfieldPanel, ids::kBaseChoice, ids::kEditorHost, ids::kAboutPanel}));
+    EXPECT_EQ(order, (std::vector<int>{ids::kStarfieldPanel, ids::kBaseChoice, ids::kEditorHost, ids::kAboutPanel,
+                                       ids::kLettersPanel}));
     EXPECT_EQ(GetWindow(window->handle(), GW_CHILD), child(ids::kStarfieldPanel));
 }
 
