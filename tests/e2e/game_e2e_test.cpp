@@ -308,12 +308,13 @@ TEST_F(GameE2E, AboutPanelMenusAndExit)
     start(game);
 
     // The first puzzle shows without GDI+ and the libraries only later commands use: the
-    // 64-bit program loads them at their first use (the 32-bit one imports them as usual).
+    // 64-bit program loads them at their first use (the 32-bit one imports them as usual, and
+    // comctl32 comes with comdlg32 there).
     std::set<std::wstring> loaded = loadedLibraries(game);
     ASSERT_TRUE(loaded.count(L"user32.dll")) << "the game's libraries cannot be listed";
     if (sizeof(void*) == 8) {
         for (const wchar_t* name : {L"gdiplus.dll", L"windowscodecs.dll", L"wininet.dll", L"comdlg32.dll", L"winspool.drv",
-                                    L"oleaut32.dll", L"winmm.dll", L"lz32.dll", L"shell32.dll"})
+                                    L"oleaut32.dll", L"winmm.dll", L"lz32.dll", L"shell32.dll", L"comctl32.dll"})
             EXPECT_FALSE(loaded.count(name)) << tk::narrow(name) << " is loaded before it is needed";
     }
 
