@@ -124,9 +124,11 @@ Application::Application(HINSTANCE instance, const std::string& title) : module_
     wc.lpfnWndProc = appWindowProc;
     wc.hInstance = instance;
     wc.lpszClassName = L"TApplication";
-    wc.hIcon = LoadIconW(instance, L"MAINICON");
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+    icon_ = LoadIconW(instance, L"MAINICON");
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    wc.hIcon = icon_;
+    wc.hIconSm = smallIcon_;
     RegisterClassExW(&wc);
     // A real top-level window that stands for the program; it is shown with no size once the
     // main window shows.

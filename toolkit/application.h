@@ -22,6 +22,9 @@ public:
 
     HINSTANCE module() const { return module_; }
     HWND handle() const { return window_; }
+    // The program's icon at the system's two sizes, loaded once for every top-level class.
+    HICON icon() const { return icon_; }
+    HICON smallIcon() const { return smallIcon_; }
     const std::string& title() const { return title_; }
 
     // The main window ends the loop when it is destroyed.
@@ -53,6 +56,8 @@ private:
     std::string title_;
     HWND window_ = nullptr;
     HWND mainWindow_ = nullptr;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
 };
 
 } // namespace tk

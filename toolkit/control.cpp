@@ -78,8 +78,9 @@ Control::~Control()
     }
 }
 
-void Control::registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor)
+void Control::registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor, bool topLevel)
 {
+    static const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExW(Application::instance().module(), className, &wc))
@@ -88,8 +89,13 @@ void Control::registerClass(const wchar_t* className, UINT classStyle, HCURSOR c
     wc.style = classStyle;
     wc.lpfnWndProc = windowProc;
     wc.hInstance = Application::instance().module();
-    wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+    wc.hCursor = cursor ? cursor : arrow;
+    // Only a top-level window shows an icon. Both sizes are given: a class with the large one
+    // alone has the system make a small copy at every registration (a millisecond under Wine).
+    if (topLevel) {
+        wc.hIcon = Application::instance().icon();
+        wc.hIconSm = Application::instance().smallIcon();
+    }
     wc.lpszClassName = className;
     RegisterClassExW(&wc);
 }

@@ -61,7 +61,7 @@ public:
 protected:
     // Creates the window of a registered toolkit class (see registerClass) or of a system class.
     void create(const wchar_t* className, DWORD style, DWORD exStyle, int id, const std::string& text);
-    static void registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor);
+    static void registerClass(const wchar_t* className, UINT classStyle, HCURSOR cursor, bool topLevel = false);
 
     virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Controls that draw themselves: no background erase, and paint() for every WM_PAINT.

@@ -8,7 +8,7 @@ namespace tk {
 DialogWindow::DialogWindow(const std::string& caption, int clientWidth, int clientHeight, COLORREF colour)
     : Control(nullptr, "Dialog"), colour_(colour)
 {
-    registerClass(L"TSlovoDialog", 0, nullptr);
+    registerClass(L"TSlovoDialog", 0, nullptr, true);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
     const RECT r = windowRectForClient(scale(clientWidth), scale(clientHeight), style, WS_EX_DLGMODALFRAME, dpi());
     setBounds({0, 0, r.right - r.left, r.bottom - r.top});

@@ -12,7 +12,7 @@ Form::Form(const wchar_t* className, std::string name) : Control(nullptr, std::m
 void Form::createWindow(const std::string& caption, int clientWidth, int clientHeight, COLORREF colour)
 {
     colour_ = colour;
-    registerClass(className_, CS_DBLCLKS, nullptr);
+    registerClass(className_, CS_DBLCLKS, nullptr, true);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     const RECT r = windowRectForClient(scale(clientWidth), scale(clientHeight), style, 0, dpi());
     setBounds({CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top});

@@ -106,7 +106,7 @@ public:
         : Control(nullptr, "Preview"), cells_(cells), memory_(memory), pageSize_(printablePageSize()),
           layout_(cells_, pageSize_.cx, pageSize_.cy, measurer_)
     {
-        registerClass(L"TSlovoPreview", CS_HREDRAW | CS_VREDRAW, nullptr);
+        registerClass(L"TSlovoPreview", CS_HREDRAW | CS_VREDRAW, nullptr, true);
         if (memory_.valid) {
             const RECT& r = memory_.rect;
             setBounds({r.left, r.top, r.right - r.left, r.bottom - r.top});

@@ -47,7 +47,6 @@ tk::Picture* picture(const wchar_t* name)
 MainWindow::MainWindow(tk::Application& app) : app_(app), puzzle_(base_, *this), form_(L"TForm1", "Form1")
 {
     form_.createWindow(kApplicationTitle, 516, 274, kWhite);
-    SendMessageW(form_.handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(app_.module(), L"MAINICON")));
     app_.setMainWindow(form_.handle());
     trace::mark("main window");
     createControls();

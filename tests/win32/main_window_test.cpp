@@ -72,6 +72,9 @@ TEST_F(MainWindowTest, FirstStartClosesTheBaseMenuAndSetsTheSwitches)
     // difference; the desktop end-to-end test checks the button itself).
     EXPECT_TRUE(IsWindowVisible(g_env->app->handle()));
     EXPECT_NE(GetClassLongPtrW(g_env->app->handle(), GCLP_HICONSM), 0);
+    // The main window's caption and the window switcher show the program's icon, from its class.
+    EXPECT_EQ(GetClassLongPtrW(window->form().handle(), GCLP_HICON), GetClassLongPtrW(g_env->app->handle(), GCLP_HICON));
+    EXPECT_NE(GetClassLongPtrW(window->form().handle(), GCLP_HICONSM), 0);
 }
 
 TEST_F(MainWindowTest, SoundAndHintSwitchesFlipTheirItems)
