@@ -129,6 +129,7 @@ TEST_F(DesktopE2E, OneTaskbarButtonMinimizesAndRestoresTheGame)
     EXPECT_EQ(e2e::windowText(app), kApplicationTitle);
     EXPECT_EQ(GetWindow(main, GW_OWNER), app) << "the button is the application window's, which owns the main window";
     ASSERT_TRUE(e2e::waitFor([&] { return GetForegroundWindow() == main; }));
+    EXPECT_TRUE(e2e::waitFor([&] { return game.painted(); })) << "the first puzzle is not painted";
     ShellDesktop::screenshot(e2e::artifactPath("desktop-taskbar.bmp"));
 
     const auto restored = [&] { return !IsIconic(main) && IsWindowVisible(main) && GetForegroundWindow() == main; };
@@ -171,6 +172,7 @@ TEST_F(DesktopE2E, InputInAnotherProgramWakesTheGame)
     EXPECT_TRUE(wakesOnMouseOverTheOther(game)) << "a mouse move over the other program did not wake the game";
     ASSERT_TRUE(fallsAsleep(game));
     EXPECT_TRUE(wakesOnKeyInTheOther(game)) << "a key in the other program did not wake the game";
+    EXPECT_TRUE(e2e::waitFor([&] { return game.painted(); })) << "the game is not painted again after the starfield";
     ShellDesktop::screenshot(e2e::artifactPath("desktop-awake-beside-another-program.bmp"));
     PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(game.waitForExit(), 0);

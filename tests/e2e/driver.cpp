@@ -138,6 +138,26 @@ bool GameProcess::sync() const
 
 namespace {
 
+BOOL CALLBACK findUnpainted(HWND w, LPARAM lp)
+{
+    if (!GetUpdateRect(w, nullptr, FALSE))
+        return TRUE;
+    *reinterpret_cast<bool*>(lp) = false;
+    return FALSE;
+}
+
+} // namespace
+
+bool GameProcess::painted() const
+{
+    bool painted = !GetUpdateRect(main_, nullptr, FALSE);
+    if (painted)
+        EnumChildWindows(main_, findUnpainted, reinterpret_cast<LPARAM>(&painted));
+    return painted;
+}
+
+namespace {
+
 struct ChildSearch {
     int id;
     HWND found;

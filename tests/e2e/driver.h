@@ -49,6 +49,8 @@ public:
 
     // Waits until the game's thread has handled everything sent before (modal loops included).
     bool sync() const;
+    // Whether the main window and all its children have painted what was last uncovered.
+    bool painted() const;
     HWND control(int id) const;
     std::string text(int id) const;
     bool visible(int id) const;
