@@ -138,6 +138,22 @@ bool GameProcess::sync() const
 
 namespace {
 
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+// A named callback: on i686 a window enumerator is stdcall, which no lambda converts to.
+BOOL CALLBACK matchChildId(HWND w, LPARAM lp)
+{
+    auto* s = reinterpret_cast<ChildSearch*>(lp);
+    if (GetDlgCtrlID(w) == s->id) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CALLBACK findUnpainted(HWND w, LPARAM lp)
 {
     if (!GetUpdateRect(w, nullptr, FALSE))
@@ -155,26 +171,6 @@ bool GameProcess::painted() const
         EnumChildWindows(main_, findUnpainted, reinterpret_cast<LPARAM>(&painted));
     return painted;
 }
-
-namespace {
-
-struct ChildSearch {
-    int id;
-    HWND found;
-};
-
-// A named callback: on i686 a window enumerator is stdcall, which no lambda converts to.
-BOOL CALLBACK matchChildId(HWND w, LPARAM lp)
-{
-    auto* s = reinterpret_cast<ChildSearch*>(lp);
-    if (GetDlgCtrlID(w) == s->id) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
 
 HWND childById(HWND parent, int id)
 {
