@@ -122,6 +122,8 @@ TEST(StarFrame, ResizeFrameDrawsNothingThenStarsMoveAndAreReborn)
     EXPECT_EQ(s.pixel(2, 2), 0x787878u);
     EXPECT_TRUE(f.StepFrame(s));
     EXPECT_EQ(s.pixel(2, 2), 0u) << "the old frame was not cleared";
+    EXPECT_TRUE(f.StepFrame(s));
+    EXPECT_EQ(star.X, 0) << "a star at X 0 is not reborn yet";
 }
 
 TEST(StarFrame, ChangingStarsReplacesEveryStar)

@@ -29,6 +29,7 @@ TEST(GridFile, ReadsRowsInOrderAndIgnoresCellsOutsideTheTable)
                               "cw:0,64\r\n"
                               "cw:1,120\r\n"
                               "cw:9,50\r\n"
+                              "cw:3,50\r\n"
                               "0,0,No.\r\n"
                               "1,0,Word\r\n"
                               "1,2,ОЛЕНЬ\r\n"

@@ -167,6 +167,8 @@ TEST(Puzzle, RepeatedLettersUncoverEveryCellLeftToRight)
     p.pressButton(buttonOf('Ш'));
     EXPECT_EQ(view.log, (std::vector<std::string>{"WELL", "uncover 3", "WELL", "uncover 6"}));
     EXPECT_EQ(p.stage(), 0);
+    p.pressButton(buttonOf('К'));
+    EXPECT_TRUE(view.boxes.empty()) << "one cell is still covered";
 }
 
 TEST(Puzzle, CompletingTheWordWinsAndNamesIt)
@@ -189,6 +191,7 @@ TEST(Puzzle, CompletingTheWordWinsAndNamesIt)
     EXPECT_EQ(p.guessedCount(), 1);
     EXPECT_NE(p.currentWord(), word) << "OK starts the next puzzle";
     EXPECT_EQ(view.panes[3], "Осталось 2") << "shown with the new puzzle's entry still counted";
+    EXPECT_EQ(view.hint, "ПОДСКАЗКА " + p.currentWord()) << "the drawn hint left the list with its word";
     EXPECT_EQ(p.stage(), 0);
 }
 
@@ -245,6 +248,8 @@ TEST(Puzzle, PressesWithoutAWordAndMissesOnLongWordsCountOnce)
     p.pressButton(buttonOf('Ю'));
     EXPECT_EQ(p.stage(), 1);
     EXPECT_EQ(view.log, std::vector<std::string>{"DIE"});
+    p.pressButton(buttonOf('К'));
+    EXPECT_EQ(p.stage(), 1) << "a letter only in cell 10 is no miss";
 }
 
 TEST(Puzzle, AWholePassEndsWithTheLastEntryAndTheRefill)

@@ -97,6 +97,10 @@ TEST(MouseHook, FirstPointRuleAndMoves)
         {0x202, {7, 7}, true, {0, 0}},          // a button release at the same point wakes
         {0x20A, {0, 0}, false, {0, 0}},         // a cursor at (0, 0) counts as nothing remembered
         {0x20A, {0, 0}, false, {0, 0}},
+        {0x200, {0, 5}, false, {0, 5}},         // one coordinate 0 is still a point
+        {0x200, {1, 5}, true, {0, 0}},
+        {0x200, {5, 0}, false, {5, 0}},
+        {0x200, {5, 1}, true, {0, 0}},
     };
     Fixture f;
     f.record.Armed = 1;

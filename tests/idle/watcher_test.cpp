@@ -149,6 +149,9 @@ TEST(Watcher, ShorterIntervalThanTheIdleTimeStartsAFullPeriod)
     t.w.setInterval(10);
     EXPECT_EQ(t.p.timer, 10000);
     EXPECT_EQ(t.p.rec.LastTick, t.p.now);
+    t.p.rec.LastTick = t.p.now - 5000;
+    t.w.setInterval(5);
+    EXPECT_EQ(t.p.timer, 5000) << "exactly nothing left";
 }
 
 TEST(Watcher, SettersWhileAsleepDisarmWithoutOnAwake)

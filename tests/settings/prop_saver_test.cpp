@@ -116,6 +116,8 @@ TEST(TrsProperty, ParsesTheFourFields)
     EXPECT_EQ(p.PropPath, "Left");
     EXPECT_EQ(p.DefValue, "100");
     EXPECT_FALSE(p.Encrypt);
+    p.Parse("Left,\"\",\"\",ECDX");
+    EXPECT_FALSE(p.Encrypt) << "only a fourth letter C encrypts";
     p.Parse("Left,\"100\",\"PosX\",EUR");
     EXPECT_EQ(p.DefValue, "100");
     EXPECT_EQ(p.KeyName, "PosX");
@@ -320,6 +322,10 @@ TEST_F(Saver, TakesOverTheOwnersEventsInOrderAndGivesThemBack)
     window.events[OwnerEvent::Show]();
     window.events[OwnerEvent::Destroy]();
     EXPECT_EQ(order, (std::vector<std::string>{"loaded", "FormShow", "saved"}));
+    window.exists = false;
+    window.events[OwnerEvent::Destroy]();
+    EXPECT_EQ(order.size(), 3u) << "no save once the form's window is gone";
+    window.exists = true;
 
     // A failing load is reported, and the window's own handler still runs.
     order.clear();

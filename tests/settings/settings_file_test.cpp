@@ -77,6 +77,15 @@ TEST(ValueCrypt, RoundTripsEveryTypeWithTheStatedLengths)
     other.bytes = "True"; // valid base64: decodes to whatever its bytes give
     decryptValue(other, kGameKey);
     EXPECT_TRUE(other.type >= 10 ? other.bytes == "True" : true);
+    for (const uint16_t type : {9, 10}) {
+        StorageValue v;
+        v.type = type;
+        StorageValue t;
+        t.type = vtString;
+        t.bytes = encryptValue(v, kGameKey);
+        decryptValue(t, kGameKey);
+        EXPECT_EQ(t.type, type < 10 ? type : uint16_t{vtString}) << "a decoded type of 10 or more keeps the text";
+    }
 }
 
 TEST(Rs02, WritesAndReadsBackTheSameTables)
@@ -124,6 +133,13 @@ TEST(Rs02, VersionDigitChoosesTheLengthWidth)
     t = readRs02(v2);
     ASSERT_EQ(t.keys.size(), 1u);
     EXPECT_EQ(t.keys[0].value.bytes, "ab") << "any first three letters, digit 2";
+    // A boolean's payload is 4 bytes, then the next key.
+    const std::string boolean = std::string("RS02") + std::string("\0\0\2\0", 4) + std::string("\0\0\1b\7\0\1\0\0\0", 10)
+                                + std::string("\0\0\1c\0\0", 6);
+    t = readRs02(boolean);
+    ASSERT_EQ(t.keys.size(), 2u);
+    EXPECT_EQ(t.keys[1].name, "c");
+    EXPECT_EQ(writeRs02(t.sections, t.keys), boolean);
 }
 
 TEST(Rs02, ClipsWhatTheFormatCannotHold)
@@ -221,6 +237,9 @@ TEST(Rs02, NewSectionsAfterTheHighestIdAreSaved)
 // Truncated and random files: the reader keeps a sound prefix and never reads past the data.
 TEST(Rs02, TruncatedAndRandomFilesAreReadAsFarAsTheyAreSound)
 {
+    const Rs02Tables zero = readRs02(std::string("RS02\1\0\0\0\0\0\0\0\1s", 14));
+    EXPECT_FALSE(zero.complete || !zero.sections.empty()) << "id 0 is the top level, no section";
+
     TrsStorage s;
     for (int i = 0; i < 20; ++i) {
         s.WriteString("S" + std::to_string(i % 3) + "\\k" + std::to_string(i), std::string(static_cast<size_t>(i), 'x'));
@@ -333,6 +352,50 @@ TEST(StorageFile, SaveEncryptsOnlyTheWrittenCopy)
         << "another key does not give the value back";
     loaded.setStorageData(nullptr);
     otherKey.setStorageData(nullptr);
+}
+
+TEST(StorageFile, HandlersTakeTheAbsolutePathOfEachEntryOnce)
+{
+    MemoryFile file;
+    std::vector<std::string> calls;
+    TrsStorage s;
+    for (const char* k : {"S\\K", "s\\k"})
+        s.addEncryptKey(k);
+    s.OnDecryptKey = [&](const std::string& k) { calls.push_back("decrypt " + k); };
+    s.OnEncryptKey = [&](const std::string& k) { calls.push_back("encrypt " + k); };
+    s.setStorageData(&file.data);
+    s.setActive(true);
+    s.Save();
+    EXPECT_EQ(calls, (std::vector<std::string>{"decrypt \\S\\K", "encrypt \\S\\K"}));
+}
+
+TEST(StorageFile, EncryptedBinariesStayBinaryAndOnlySoSaveOnCloseSavesOnClosing)
+{
+    MemoryFile file;
+    const std::string bytes("\0\1", 2);
+    {
+        TrsStorage s(kGameKey);
+        s.addEncryptKey("\\S\\B");
+        s.setStorageData(&file.data);
+        s.setActive(true);
+        s.FindKey("\\S\\B", true);
+        s.value().SetBinary(bytes);
+    }
+    const Rs02Tables t = readRs02(file.image);
+    ASSERT_EQ(t.keys.size(), 1u);
+    EXPECT_EQ(t.keys[0].value.type, vtBinary);
+    EXPECT_NE(t.keys[0].value.bytes, bytes);
+    TrsStorage r(kGameKey);
+    r.addEncryptKey("\\S\\B");
+    r.setStorageData(&file.data);
+    r.setActive(true);
+    ASSERT_GE(r.FindKey("\\S\\B", false), 0);
+    EXPECT_EQ(r.value().current()->type, vtBinary);
+    EXPECT_EQ(r.value().current()->bytes, bytes);
+    r.soSaveOnClose = false;
+    r.WriteString("\\S\\C", "x");
+    r.setActive(false);
+    EXPECT_EQ(readRs02(file.image).keys.size(), 1u);
 }
 
 TEST(StorageFile, LoadIsPutOffUntilTheOwnerIsBuiltAndTheBackEndGoingAwaySaves)

@@ -18,7 +18,7 @@ public:
     Font current{"BASE", 8, false, false, false, false, 0x000000};
     uint32_t brush = 0x123456;
     std::vector<std::string> log;
-    std::vector<int> angles;
+    std::vector<int> angles, sizes;
 
     Font font() const override { return current; }
     void setFont(const Font& f) override { current = f; }
@@ -41,6 +41,7 @@ public:
     void drawText(std::string_view text, const Rect& box, uint32_t colour, bool ellipsis) override
     {
         angles.push_back(current.angle);
+        sizes.push_back(current.size);
         std::string v = visible(text);
         const int room = (box.right - box.left) / charWidth();
         if (ellipsis && static_cast<int>(v.size()) > room)
@@ -167,6 +168,9 @@ TEST_F(Fixture, FontColourAndFaceEndWithoutNesting)
     ASSERT_EQ(surface.log.size(), 2u);
     EXPECT_EQ(surface.log[0], "fill 1,0-7,12 colour 0000FF") << "BGCOLOR fills behind the text";
     EXPECT_NE(surface.log[1].find("colour 000000"), std::string::npos) << "BGCOLOR is not COLOR";
+    surface.sizes.clear();
+    draw("<FONT size=\"1\">a<FONT size=\"5\">b<FONT size=\"6\">c");
+    EXPECT_EQ(surface.sizes, (std::vector<int>{8, 16, 6})) << "sizes 1 to 5 are points from a table, others points";
 }
 
 TEST_F(Fixture, EntitiesAndAmpersands)
@@ -188,6 +192,7 @@ TEST_F(Fixture, WordWrapNeverBreaksAWordAndEllipsisEndsUnwrappedText)
     const Rect narrow{0, 0, 61, 100};
     const auto wrapped = measure("aaaa bbbb cccc", narrow);
     EXPECT_EQ(wrapped.height, 24) << "two lines";
+    EXPECT_EQ(measure("aaaa bbbbb", narrow).height, 24) << "a line as wide as the box does not fit";
     EXPECT_EQ(measure("aaaaaaaaaaaaaaa bb", narrow).height, 24) << "a chunk wider than the box still takes the line";
     EXPECT_EQ(measure("ab<B>cdefghijkl</B>", narrow).height, 12) << "a word is not split at a tag inside it";
 

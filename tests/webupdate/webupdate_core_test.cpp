@@ -15,7 +15,7 @@ using namespace wu;
 
 TEST(ControlFileTest, NamesWithoutCaseTrimmedValuesNumbers)
 {
-    const auto f = ControlFile::parse("; comment\r\n[Update]\r\n  DATE =  25/12/2002  \r\nnewsize=0x10\r\n"
+    const auto f = ControlFile::parse("; comment\r\n[Update]\r\n;date=1/1/1999\r\n  DATE =  25/12/2002  \r\nnewsize=0x10\r\n"
                                       "newsize=99\r\nbad=12x\r\nneg=-5\r\nhex=0xFFFFFFFF\r\n[files]\ncount = 2\n"
                                       "noequals\n[broken\nkey=v\n");
     struct Case {
@@ -23,7 +23,8 @@ TEST(ControlFileTest, NamesWithoutCaseTrimmedValuesNumbers)
         const char* key;
         const char* want;
     } cases[] = {{"update", "date", "25/12/2002"}, {"UPDATE", "Date", "25/12/2002"}, {"files", "COUNT", "2"},
-                 {"files", "missing", ""},         {"nosection", "date", ""},         {"files", "key", "v"}};
+                 {"files", "missing", ""},         {"nosection", "date", ""},         {"files", "key", "v"},
+                 {"update", ";date", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(f.value(c.section, c.key), c.want) << c.section << "/" << c.key;
     EXPECT_EQ(f.number("update", "newsize", 0), 16) << "first occurrence wins";
@@ -94,6 +95,8 @@ TEST(DateTest, ParsesByFormat)
         {"2002-12-25", "yyyy-MM-dd", '\0', true, {2002, 12, 25}},
         {"25.12.02", "dd.MM.yy", '\0', true, {2002, 12, 25}},
         {"25/12/99", "dd/mm/yy", '/', true, {1999, 12, 25}},
+        {"25/12/49", "dd/mm/yy", '/', true, {2049, 12, 25}},
+        {"25/12/50", "dd/mm/yy", '/', true, {1950, 12, 25}},
         {"29/02/2004", "dd/mm/yyyy", '/', true, {2004, 2, 29}},
         {"29/02/2003", "dd/mm/yyyy", '/', false, {}},
         {"32/12/2002", "dd/mm/yyyy", '/', false, {}},
@@ -271,7 +274,8 @@ TEST(PolicyTest, InsideDataDirectory)
                  {"C:\\Windows\\data:x\\", false},     {"C:\\Windows\\dataX\\", false},
                  {"\\\\?\\C:\\Windows\\data\\", false}, {"\\\\server\\Windows\\data\\", false},
                  {"Windows\\data\\", false},           {"", false},
-                 {"D:\\Windows\\data\\", false},       {"C:\\Windows\\data\\.\\", false}};
+                 {"D:\\Windows\\data\\", false},       {"C:\\Windows\\data\\.\\", false},
+                 {"\\\\C:\\Windows\\data\\", false}};
     for (const auto& c : cases)
         EXPECT_EQ(insideDirectory(c.dir, base), c.want) << c.dir;
 }
@@ -290,7 +294,7 @@ TEST(PolicyTest, FileNames)
                  {"http://h/a/con .txt", false},            {"http://h/a/console.txt", true},
                  {"http://h/a/com10", true},                {"http://h/a/x.txt.", false},
                  {"http://h/a/x?y=1", false},               {"http://h/a/x\x01y", false},
-                 {"http://h/a/...", false}};
+                 {"http://h/a/...", false},                 {"http://h/a/x..y.txt", false}};
     for (const auto& c : cases)
         EXPECT_EQ(safeFileName(lastPathPart(c.url)), c.safe) << c.url;
     EXPECT_EQ(lastPathPart("http://h/update/slovolovka.INF"), "slovolovka.INF");
