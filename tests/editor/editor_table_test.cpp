@@ -65,7 +65,7 @@ TEST(EditorTable, ADownloadedTableTakesTheFilesShapeAndCells)
         {"the file's own numbers and header, no captions added",
          {3, 3, {}, {"ОЛЕНЬ", "ПУРГА"}, {"ЗВЕРЬ", "БУРЯ"}, {{0, 1, "7"}, {2, 0, "Подсказка"}}},
          3, 3,
-         {{{0, 1}, "7"}, {{0, 2}, ""}, {{1, 0}, ""}, {{2, 0}, "Подсказка"}, {{1, 2}, "ПУРГА"}, {{2, 1}, "ЗВЕРЬ"}}},
+         {{{0, 1}, "7"}, {{0, 2}, ""}, {{1, 0}, ""}, {{2, 0}, "Подсказка"}, {{1, 2}, "ПУРГА"}, {{2, 1}, "ЗВЕРЬ"}, {{2, 2}, "БУРЯ"}}},
         {"five columns",
          {5, 2, {}, {"ЛИНЬ"}, {"РЫБА"}, {{4, 1, "ПЯТАЯ"}, {3, 0, "ЧЕТВЁРТАЯ"}}},
          5, 2,
@@ -108,9 +108,9 @@ TEST(EditorTable, ADownloadedTableKeepsItsWidthsAndTakesTheFilesOwn)
         {"the file's widths", {45, 101, 349}, 3, {{0, 30}, {2, 200}}, {30, 101, 200}},
         {"none named", {45, 101, 349}, 3, {}, {45, 101, 349}},
         {"a later line wins", {45, 101, 349}, 3, {{1, 80}, {1, 90}}, {45, 90, 349}},
-        {"new columns get the default", {45, 101, 349}, 5, {{4, 10}}, {45, 101, 349, kNewColumnWidth, 10}},
+        {"new columns get the default", {45, 101, 349}, 5, {{4, 10}}, {45, 101, 349, 64, 10}},
         {"fewer columns", {45, 101, 349}, 2, {{2, 10}}, {45, 101}},
-        {"widths held in bounds", {45, 101, 349}, 3, {{0, -5}, {1, 2000000000}}, {0, kMaxColumnWidth, 349}},
+        {"widths held in bounds", {45, 101, 349}, 3, {{0, -5}, {1, 2000000000}}, {0, 32767, 349}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -104,9 +104,9 @@ TEST(GridFile, LineBreakBytesCutTheCellText)
 
 TEST(GridFile, LfLineEndsAndMalformedCellLinesAreTolerated)
 {
-    const GridFile g = parseGridFile("3,3\n1,1,А\nnonsense\n1,x,Б\n,,\n2,2,ВТОРОЙ,С ЗАПЯТОЙ\n", kPath);
+    const GridFile g = parseGridFile("3,3\n1,1,А\nnonsense\n1,x,Б\n,,\n2,2,ВТОРОЙ,С ЗАПЯТОЙ\n+2, 1 ,ЗНАК\n", kPath);
     EXPECT_EQ(g.words, (StringList{"А", ""}));
-    EXPECT_EQ(g.hints, (StringList{"", "ВТОРОЙ,С ЗАПЯТОЙ"}));
+    EXPECT_EQ(g.hints, (StringList{"ЗНАК", "ВТОРОЙ,С ЗАПЯТОЙ"})) << "numbers may carry a sign and blanks";
 }
 
 TEST(GridFile, CorruptHeadersAreReported)

@@ -268,6 +268,7 @@ TEST_F(Saver, DefaultsModesAndDisabledLines)
     saver->Properties = {"Left,\"100\",\"PosX\",EPD", "Top,,W", "Top,\"\",\"\",EPW", "ShowHint,\"\",\"\",XPD",
                          "Anchors,\"\",\"\",EPD", "Scale,\"\",\"\",EPR"};
     saver->poStoreFormPlacement = false;
+    window.anchors |= 1 << 4; // a bit beyond the set's names
     storage.WriteString("\\Form1.rsPropSaver1\\ShowHint", "True");
     saver->SaveProperties();
     EXPECT_EQ(storage.ReadString("\\Form1.rsPropSaver1\\PosX", ""), "10");
@@ -286,9 +287,11 @@ TEST_F(Saver, DefaultsModesAndDisabledLines)
     EXPECT_EQ(window.anchors, (1 << 2) | (1 << 1)) << "akRight and akTop; the unknown ' akBottom' is left out";
     EXPECT_DOUBLE_EQ(window.zoom, 2.5);
 
-    saver->poStoreDefValues = false;
     saver->Properties = {"Left,\"100\",\"\",EPD"};
     window.left = 100;
+    saver->SaveProperties();
+    EXPECT_EQ(storage.ReadString("\\Form1.rsPropSaver1\\Left", ""), "100") << "by default a value equal to its default is kept";
+    saver->poStoreDefValues = false;
     storage.WriteString("\\Form1.rsPropSaver1\\Left", "5");
     saver->SaveProperties();
     EXPECT_FALSE(storage.KeyExists("\\Form1.rsPropSaver1\\Left")) << "a value equal to its default removes the key";

@@ -5,6 +5,7 @@
 #include "settings/core/value_crypt.h"
 
 #include "common/std_file_system.h"
+#include "tests/game/test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -419,6 +420,30 @@ TEST(StorageFile, LoadIsPutOffUntilTheOwnerIsBuiltAndTheBackEndGoingAwaySaves)
     data.reset(); // the back end goes first: the storage saves while it still exists
     EXPECT_FALSE(s.active());
     EXPECT_EQ(readRs02(file.image).keys.size(), 2u);
+}
+
+// A real file: the options' defaults, every level of a directory made, and a read that finds no
+// file keeps nothing of the image written before.
+TEST(StorageFile, RealFileDirectoriesAndAReadWithoutTheFile)
+{
+    slovo::test::TempDir dir;
+    slovo::StdFileSystem fs;
+    TrsBinData data(fs, PlatformDirs{});
+    EXPECT_TRUE(data.doAutoName && !data.doAutoCreateDir);
+    data.CreateFileDir(dir.file("a/b"));
+    EXPECT_TRUE(fs.directoryExists(dir.file("a/b")));
+    data.doAutoName = false;
+    data.fileDir = FileDir::fdCustom;
+    data.FileName = dir.file("a/b/set.bin");
+    TrsStorage s;
+    s.setStorageData(&data);
+    s.setActive(true);
+    s.WriteString("\\S\\K", "v");
+    s.Save();
+    std::filesystem::remove(data.FileName);
+    s.Load();
+    EXPECT_FALSE(s.KeyExists("\\S\\K"));
+    s.setStorageData(nullptr);
 }
 
 TEST(StorageFile, FilePathRule)

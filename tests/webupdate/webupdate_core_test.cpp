@@ -134,7 +134,11 @@ TEST(DateTest, ParsesTimes)
         }
     }
     EXPECT_TRUE((Moment{{2002, 12, 25}, {10, 0, 0}}) > Moment{}) << "the default is 1 January 1980";
+    EXPECT_TRUE(Moment{} == (Moment{{1980, 1, 1}, {0, 0, 0}}));
     EXPECT_TRUE((Moment{{2002, 12, 25}, {10, 0, 0}}) > (Moment{{2002, 12, 25}, {9, 59, 0}}));
+    EXPECT_TRUE(TimeOfDay{}.isMidnight());
+    for (const TimeOfDay& t : {TimeOfDay{1, 0, 0}, TimeOfDay{0, 1, 0}, TimeOfDay{0, 0, 1}})
+        EXPECT_FALSE(t.isMidnight()) << t.hour << ":" << t.minute << ":" << t.second;
 }
 
 TEST(DateTest, BeyondOneDayOfTheClock)
