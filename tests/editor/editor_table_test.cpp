@@ -244,6 +244,9 @@ TEST(GridModel, OutOfRangeCellsAndCurrentStayInside)
     EXPECT_EQ(t.currentRow(), 1);
     t.deleteRow(0);
     EXPECT_EQ(t.rowCount(), 2) << "the header row cannot be deleted";
+    t.insertRow(1);
+    t.deleteRow(t.rowCount());
+    EXPECT_EQ(t.rowCount(), 3) << "nor a row past the last";
     t.setRowCount(-3);
     EXPECT_EQ(t.rowCount(), 1);
 }

@@ -31,6 +31,8 @@ TEST(StarPlacing, DrawsColumnRowSpeedGreyInThatOrder)
 {
     ScriptedRandom r;
     StarfieldCore f(r);
+    EXPECT_EQ(f.MaxSpeed(), 10);
+    EXPECT_EQ(f.width() + f.height(), 0);
     f.setSize(516, 274);
     f.setMaxSpeed(15);
     r.values = {100, 200, 14, 119, 0, 0, 0, 0};
@@ -93,6 +95,7 @@ TEST(StarFrame, ResizeFrameDrawsNothingThenStarsMoveAndAreReborn)
     f.setMaxSpeed(5);
     f.setStars(1);
     MemorySurface s;
+    EXPECT_EQ(s.width() + s.height(), 0);
     r.values = {4, 2, 2, 0}; // placed afresh by the resize frame: X 14, Y 2, speed 3
     EXPECT_FALSE(f.StepFrame(s));
     EXPECT_EQ(s.width(), 10);
@@ -100,6 +103,8 @@ TEST(StarFrame, ResizeFrameDrawsNothingThenStarsMoveAndAreReborn)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 10; ++x)
             ASSERT_EQ(s.pixel(x, y), 0u) << "drawn in the resize frame";
+    s.setPixel(0, 0, 1);
+    EXPECT_EQ(s.pixel(0, 0), 1u) << "row and column 0 are on the surface";
     // X 14 -> 11 -> 8: not drawn at or beyond the edge, drawn before the move once inside.
     const std::vector<int32_t> xs = {11, 8, 5, 2};
     for (size_t i = 0; i < xs.size(); ++i) {
@@ -124,6 +129,8 @@ TEST(StarFrame, ResizeFrameDrawsNothingThenStarsMoveAndAreReborn)
     EXPECT_EQ(s.pixel(2, 2), 0u) << "the old frame was not cleared";
     EXPECT_TRUE(f.StepFrame(s));
     EXPECT_EQ(star.X, 0) << "a star at X 0 is not reborn yet";
+    f.setSize(10, 5);
+    EXPECT_FALSE(f.StepFrame(s)) << "a new height alone sizes the surface";
 }
 
 TEST(StarFrame, ChangingStarsReplacesEveryStar)

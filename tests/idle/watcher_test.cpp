@@ -125,6 +125,9 @@ TEST(Watcher, InputBeforeTheTimerSetsItAgainForTheRest)
     EXPECT_EQ(t.p.timer, 50000);
     EXPECT_EQ(t.w.state(), WatcherState::Watching);
     EXPECT_EQ(t.p.events, std::vector<std::string>{"load"});
+    t.p.rec.LastTick = t.p.now + 50000 - 59999;
+    t.fire();
+    EXPECT_EQ(t.p.timer, 1) << "one millisecond left is not yet idle";
 }
 
 TEST(Watcher, IntervalZeroOrNoOnSleepNeverSleeps)

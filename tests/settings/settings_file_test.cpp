@@ -134,12 +134,13 @@ TEST(Rs02, VersionDigitChoosesTheLengthWidth)
     t = readRs02(v2);
     ASSERT_EQ(t.keys.size(), 1u);
     EXPECT_EQ(t.keys[0].value.bytes, "ab") << "any first three letters, digit 2";
-    // A boolean's payload is 4 bytes, then the next key.
-    const std::string boolean = std::string("RS02") + std::string("\0\0\2\0", 4) + std::string("\0\0\1b\7\0\1\0\0\0", 10)
-                                + std::string("\0\0\1c\0\0", 6);
+    // A boolean's payload is 4 bytes and an Int64's, type 9, 8 bytes, each then the next key.
+    const std::string boolean = std::string("RS02") + std::string("\0\0\3\0", 4) + std::string("\0\0\1b\7\0\1\0\0\0", 10)
+                                + std::string("\0\0\1c\x09\0\1\2\3\4\5\6\7\x08", 14) + std::string("\0\0\1d\0\0", 6);
     t = readRs02(boolean);
-    ASSERT_EQ(t.keys.size(), 2u);
-    EXPECT_EQ(t.keys[1].name, "c");
+    ASSERT_EQ(t.keys.size(), 3u);
+    EXPECT_EQ(t.keys[1].value.type, vtInt64);
+    EXPECT_EQ(t.keys[2].name, "d");
     EXPECT_EQ(writeRs02(t.sections, t.keys), boolean);
 }
 

@@ -214,6 +214,10 @@ TEST_F(Conversions, EveryTypeAsEveryTarget)
     EXPECT_EQ(w.AsString(), "0.333333333333333");
     w.SetFloat(1e20);
     EXPECT_EQ(w.AsString(), "1E20");
+    w.SetFloat(1e15);
+    EXPECT_EQ(w.AsString(), "1E15") << "an exponent of 15 digits is written as one";
+    w.SetFloat(1e14);
+    EXPECT_EQ(w.AsString(), "100000000000000");
     w.SetFloat(0.00001);
     EXPECT_EQ(w.AsString(), "0.00001");
     w.SetFloat(0.000001);
@@ -276,6 +280,8 @@ TEST_F(Conversions, CurrencyDateBooleanPairAndBadTypes)
     w.SetVariant(Variant::ofDate(2.0));
     EXPECT_EQ(w.AsString(), "01.01.1900");
 
+    w.SetVariant(Variant::ofBoolean(false));
+    EXPECT_EQ(w.AsString(), "False");
     w.SetVariant(Variant::ofBoolean(true));
     EXPECT_EQ(w.AsString(), "True");
     EXPECT_EQ(w.AsInteger(), 1);
@@ -304,6 +310,10 @@ TEST_F(Conversions, LocaleSeparatorAndCopiesAreIndependent)
     w.setFormatSettings(fs);
     w.SetFloat(1.25);
     EXPECT_EQ(w.AsString(), "1,25");
+    fs.shortDate = "d.M.yy";
+    w.setFormatSettings(fs);
+    w.SetVariant(Variant::ofDate(45000.0));
+    EXPECT_EQ(w.AsString(), "15.3.23");
     w.SetString("2,5");
     EXPECT_DOUBLE_EQ(w.AsFloat(), 2.5);
     EXPECT_EQ(errorOf([&] { w.SetString("2.5"); w.AsFloat(); }), "'2.5' is not a valid floating point value");

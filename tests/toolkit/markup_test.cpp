@@ -159,6 +159,7 @@ TEST_F(Fixture, FontColourAndFaceEndWithoutNesting)
     EXPECT_NE(surface.log[1].find("colour 0000FF"), std::string::npos);
     EXPECT_NE(surface.log[2].find("colour 000000"), std::string::npos) << "the inner </FONT> brought the base font back";
     EXPECT_EQ(markupColour("#0080C0"), 0xC08000u);
+    EXPECT_EQ(markupColour("#0080c0"), 0xC08000u);
     EXPECT_EQ(markupColour("#F"), 0x0000F0u) << "missing digits count as 0";
     EXPECT_EQ(markupColour("CLRED"), 0x0000FFu);
     EXPECT_EQ(markupColour("clInfoBk"), 0x80000018u);
@@ -241,13 +242,14 @@ TEST_F(Fixture, AnchorsHitTestInsideTheTextBand)
     EXPECT_FALSE(probe(25, 12).hit) << "the bottom row is outside the band";
     EXPECT_FALSE(probe(25, 0).hit) << "the top row is outside the band";
     EXPECT_FALSE(probe(10, 6).hit);
+    EXPECT_TRUE(probe(19, 6).hit) << "its first column";
     EXPECT_TRUE(surface.log.empty()) << "hit-testing draws nothing";
 
     MarkupRequest d;
     d.text = text;
     d.rect = {0, 0, 200, 100};
-    d.linkColour = 0xFF0000;
     d.focusLink = 0;
+    d.hoverTextColour = 0x00FF00; // a hover colour alone hovers no link
     const auto drawn = DrawMarkup(surface, d);
     EXPECT_EQ(drawn.focusAnchor, "http://example.com/");
     EXPECT_NE(surface.log[1].find("colour FF0000 underline"), std::string::npos) << surface.log[1];
@@ -312,6 +314,13 @@ TEST_F(Fixture, TheRestOfTheEngine)
     EXPECT_EQ(surface.log[1], "text 'one' at 13,12-24 colour 000000") << "items indent by 12";
     EXPECT_EQ(surface.log[3], "text 'two' at 13,24-36 colour 000000") << "each item on a line of its own";
     EXPECT_EQ(surface.log[4], "text 'after' at 1,36-48 colour 000000");
+    surface.log.clear();
+    draw("<UL><UL><LI>deep</UL></UL>");
+    EXPECT_NE(surface.log[1].find("'deep' at 25,"), std::string::npos) << "12 for each level";
+
+    surface.log.clear();
+    draw("<SHAD>s</SHAD>");
+    EXPECT_EQ(surface.log[0], "text 's' at 1,0-12 colour 808080") << "the shadow's offset is 0 unless given";
 
     surface.log.clear();
     draw("<BODY bgcolor=\"#00FF00\"><FONT bgcolor=\"clred\">r</FONT><P bgcolor=\"clblue\">p</P>");

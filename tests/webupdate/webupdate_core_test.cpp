@@ -54,7 +54,7 @@ TEST(ControlFileTest, Numbers)
     } cases[] = {{"0", 0},           {"42", 42},        {"+3", 3},       {"-2147483648", -2147483647 - 1},
                  {"2147483648", 99}, {"0x", 99},        {"0x1G", 99},    {"0x123456789", 99},
                  {"", 99},           {"-", 99},         {" 12 ", 12},    {"0X1f", 31},
-                 {"1e3", 99},        {"99999999999", 99}};
+                 {"1e3", 99},        {"99999999999", 99}, {"19", 19}};
     for (const auto& c : cases)
         EXPECT_EQ(parseNumber(c.text, 99), c.want) << '"' << c.text << '"';
 }
@@ -97,6 +97,8 @@ TEST(DateTest, ParsesByFormat)
         {"25/12/99", "dd/mm/yy", '/', true, {1999, 12, 25}},
         {"25/12/49", "dd/mm/yy", '/', true, {2049, 12, 25}},
         {"25/12/50", "dd/mm/yy", '/', true, {1950, 12, 25}},
+        {"25/12/100 ", "dd/mm/yyyy", '/', true, {100, 12, 25}},
+        {"0/12/2002", "dd/mm/yyyy", '/', false, {}},
         {"29/02/2004", "dd/mm/yyyy", '/', true, {2004, 2, 29}},
         {"29/02/2003", "dd/mm/yyyy", '/', false, {}},
         {"32/12/2002", "dd/mm/yyyy", '/', false, {}},
@@ -200,6 +202,9 @@ TEST(VersionTest, Decisions)
         {"checksum equal", "", "x.exe", 0, 16, {100, std::nullopt, 16}, false},
         {"size rules over checksum", "", "x.exe", 100, 17, {100, std::nullopt, 16}, false},
         {"junk version", "1.2.x.4", "x.exe", 0, -1, {10, v1204, 5}, false},
+        {"newsize, local of one byte", "", "x.exe", 100, -1, {1, std::nullopt, -1}, true},
+        {"lower half all ones over none", "0.0.65535.65535", "x.exe", 0, -1, {10, std::nullopt, 5}, true},
+        {"upper half all ones over none", "65535.65535.0.0", "x.exe", 0, -1, {10, std::nullopt, 5}, true},
     };
     for (auto& c : cases)
         EXPECT_EQ(isNewVersion(c.newVersion, c.local, c.newSize, c.newSum, c.file), c.want) << c.name;
@@ -248,6 +253,12 @@ TEST(PrefixTest, Conversion)
                  {"{LOOP}", "{LOOP}"}};
     for (const auto& c : cases)
         EXPECT_EQ(convertPrefixes(c.text, lookup), c.want) << c.text;
+    std::string many, want;
+    for (int i = 0; i < 64; ++i) {
+        many += "{TMP}";
+        want += "C:\\Temp";
+    }
+    EXPECT_EQ(convertPrefixes(many + "{TMP}", lookup), want + "{TMP}") << "64 replacements at most";
 }
 
 TEST(PolicyTest, Channels)
@@ -282,6 +293,7 @@ TEST(PolicyTest, InsideDataDirectory)
                  {"\\\\C:\\Windows\\data\\", false}};
     for (const auto& c : cases)
         EXPECT_EQ(insideDirectory(c.dir, base), c.want) << c.dir;
+    EXPECT_TRUE(insideDirectory("z:\\data\\", "Z:\\data")) << "drive letters a to z";
 }
 
 TEST(PolicyTest, FileNames)
