@@ -64,8 +64,12 @@ TEST(PrintLayout, ScalesTheTextsToThePrintableWidthEitherWay)
         for (int w : layout.columnWidths())
             total += w;
         EXPECT_NEAR(total, kWidth - 202, 2) << "scale " << layout.scale();
-        EXPECT_NEAR(layout.tableLeft(), 101, 1) << "centred between the margins";
+        EXPECT_EQ(layout.tableLeft(), 101 + (kWidth - 202 - total) / 2) << "centred between the margins";
     }
+    PrintSettings extra;
+    extra.columnExtra = 40;
+    const Cells two = table(2);
+    EXPECT_NEAR(PrintLayout(two, kWidth, kHeight, m, extra).scale(), (1798.0 - 3 * 40) / 280.0, 1e-9) << "the extra is not scaled";
 }
 
 TEST(PrintLayout, RowsPerPageAndPageCount)
@@ -79,6 +83,8 @@ TEST(PrintLayout, RowsPerPageAndPageCount)
     ASSERT_EQ(probe.tableTop(), 255);
     const int perPage = (kHeight - 200 - 255) / rowHeight;
     EXPECT_EQ(probe.rowsPerPage(), perPage) << "row height " << rowHeight;
+    const Cells one = table(1);
+    EXPECT_EQ(PrintLayout(one, kWidth, 200 + 255 + 3 * rowHeight, m).rowsPerPage(), 3) << "rows reach the footer area of 200";
 
     const struct {
         int dataRows;
@@ -116,7 +122,7 @@ TEST(PrintLayout, PageNumberAloneOnOnePageAndWithTheCountOnMore)
         EXPECT_EQ(number.font, PrintFont::Footer);
         EXPECT_EQ(number.text, expected[p - 1]);
         EXPECT_EQ(number.x + 10 * static_cast<int>(number.text.size()), kWidth - 101) << "bottom right";
-        EXPECT_GE(number.y, kHeight - 200) << "in the footer area";
+        EXPECT_EQ(number.y, kHeight - 200 + (200 - 35) / 2) << "centred in the footer area";
     }
 }
 
@@ -211,6 +217,7 @@ TEST(PrintLayout, OddInputNeverBreaksTheLayout)
         EXPECT_GE(layout.pageCount(), 1);
         EXPECT_GE(layout.rowsPerPage(), 1);
         EXPECT_GT(layout.scale(), 0.0);
+        EXPECT_TRUE(std::isfinite(layout.scale()));
         for (int p = 1; p <= layout.pageCount(); ++p)
             EXPECT_FALSE(layout.page(p).items.empty()) << "page " << p << " of " << c.width << "x" << c.height;
     }

@@ -31,6 +31,8 @@ TEST(PlainMarkup, TagsGoAndBoldIsNoticed)
     EXPECT_FALSE(bold);
     EXPECT_EQ(stripMarkup("<IMG src=\"Properties16.gif\">    ОК"), "    ОК");
     EXPECT_EQ(stripMarkup("a < b"), "a ");
+    EXPECT_EQ(stripMarkup("<I>a</I><B>b", &bold), "ab");
+    EXPECT_TRUE(bold) << "each tag read afresh";
     EXPECT_EQ(stripMarkup(""), "");
 }
 
