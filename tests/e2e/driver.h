@@ -79,6 +79,12 @@ int buttonOf(char letter);
 std::string secretWord(const GameProcess& game);
 void press(const GameProcess& game, char letter);
 
+// The idle reaction: the starfield's panel shown, the cursor set over the game's window, and real
+// mouse moves until the starfield hides (a move to the remembered point is absorbed).
+bool starfieldShown(const GameProcess& game);
+void cursorOverTheGame(const GameProcess& game);
+bool wakeWithTheMouse(const GameProcess& game);
+
 // A click posted to a window at client coordinates, and one of the real mouse at a point of
 // the screen (moved, pressed and released in one go, so it lands before anything moves).
 void postClick(HWND window, int x, int y);
