@@ -26,14 +26,13 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CORE_DIRS = ["game/core", "editor/core", "settings/core", "webupdate/core", "webupdate/upd/core",
              "idle/core", "hooklib/core", "effects/core", "toolkit/core"]
-TEST_TARGETS = ["core_game_test", "core_settings_test", "core_server_content_test", "core_markup_test",
-                "core_idle_test", "core_webupdate_test", "core_editor_test", "core_toolkit_test"]
 BUILD = os.path.join(ROOT, "build", "native")
 STATE = os.path.join(ROOT, "build", "mutation")
 JOURNAL = os.path.join(STATE, "journal")
 RUNNING = os.path.join(STATE, "running")  # the process group of the build or test under way
 EQUIVALENT = os.path.join(ROOT, "scripts", "mutation_equivalent.json")
 SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+TEST_TARGETS = []
 KINDS = ["operator", "bound", "logical", "negation", "removal", "constant"]
 
 
@@ -359,6 +358,12 @@ def run(cmd, limit):
         raise
 
 
+def test_targets():
+    """The native tree's test programs: every target core_*_test."""
+    out = subprocess.run(["ninja", "-C", BUILD, "-t", "targets", "all"], check=True, capture_output=True, text=True).stdout
+    return sorted(set(re.findall(r"^(core_\w+_test): phony$", out, re.M)))
+
+
 def build(limit):
     code, out = run(["nice", "-n", "10", "ninja", "-j2"] + TEST_TARGETS, limit)
     linked = re.findall(r"Linking CXX executable tests/(\w+)", out)
@@ -437,6 +442,8 @@ def main():
 
     if not os.path.exists(os.path.join(BUILD, "build.ninja")):
         subprocess.run(["cmake", "--preset", "native"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    global TEST_TARGETS
+    TEST_TARGETS = test_targets()
     ok, _, out = build(3600)
     if not ok or not test(TEST_TARGETS, args.timeout):
         print(out)

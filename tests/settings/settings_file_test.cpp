@@ -423,9 +423,9 @@ TEST(StorageFile, LoadIsPutOffUntilTheOwnerIsBuiltAndTheBackEndGoingAwaySaves)
     EXPECT_EQ(readRs02(file.image).keys.size(), 2u);
 }
 
-// A real file: the options' defaults, every level of a directory made, and a read that finds no
-// file keeps nothing of the image written before.
-TEST(StorageFile, RealFileDirectoriesAndAReadWithoutTheFile)
+// A real file: the options' defaults, every level of a directory made, and the stream emptied
+// before each read and write, so a read that finds no file keeps nothing of the image before.
+TEST(StorageFile, EveryDirectoryLevelAndTheStreamEmptiedBeforeReadingAndWriting)
 {
     slovo::test::TempDir dir;
     slovo::StdFileSystem fs;
@@ -445,6 +445,21 @@ TEST(StorageFile, RealFileDirectoriesAndAReadWithoutTheFile)
     s.Load();
     EXPECT_FALSE(s.KeyExists("\\S\\K"));
     s.setStorageData(nullptr);
+
+    // The plain stream back end writes what its WriteStream made of an emptied stream: nothing.
+    TrsStreamData plain(fs, PlatformDirs{});
+    plain.OnLoadFromStream = [](std::string& stream, bool& standard) {
+        stream = "image";
+        standard = false;
+    };
+    std::string saved = "-";
+    plain.OnSaveToStream = [&](std::string& stream, bool& standard) {
+        saved = stream;
+        standard = false;
+    };
+    plain.ReadData();
+    plain.WriteData();
+    EXPECT_EQ(saved, "");
 }
 
 TEST(StorageFile, FilePathRule)
