@@ -26,6 +26,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CORE_DIRS = ["game/core", "editor/core", "settings/core", "webupdate/core", "webupdate/upd/core",
              "idle/core", "hooklib/core", "effects/core", "toolkit/core"]
+TREES = {"native": "native", "native-asan": "asan"}  # preset: prefix of its test names
 BUILD = os.path.join(ROOT, "build", "native")
 STATE = os.path.join(ROOT, "build", "mutation")
 JOURNAL = os.path.join(STATE, "journal")
@@ -33,6 +34,7 @@ RUNNING = os.path.join(STATE, "running")  # the process group of the build or te
 EQUIVALENT = os.path.join(ROOT, "scripts", "mutation_equivalent.json")
 SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
 TEST_TARGETS = []
+TEST_PREFIX = "native"
 KINDS = ["operator", "bound", "logical", "negation", "removal", "constant"]
 
 
@@ -118,7 +120,8 @@ class Mutant:
         return text[:self.start] + self.new + text[self.end:]
 
     def change(self):
-        return f"`{self.old.strip() or self.old}` -> `{self.new.strip() or self.new}`"
+        # One line however far the changed condition reaches.
+        return f"`{' '.join(self.old.split())}` -> `{' '.join(self.new.split())}`"
 
 
 SWAPS = {
@@ -374,7 +377,7 @@ def test(targets, limit):
     if not targets:
         return True
     # The tests' own TIMEOUT property outranks ctest's --timeout: the limit is kept here.
-    pattern = "^native\\.(" + "|".join(targets) + ")$"
+    pattern = "^" + TEST_PREFIX + "\\.(" + "|".join(targets) + ")$"
     code, _ = run(["ctest", "-R", pattern, "--stop-on-failure"], limit * len(targets))
     return code == 0
 
@@ -415,8 +418,13 @@ def main():
     ap.add_argument("--files", nargs="+", help="core files, relative to the project's root")
     ap.add_argument("--changed", metavar="BASE", help="the core files changed since the git commit BASE")
     ap.add_argument("--timeout", type=int, default=20, help="seconds for each test program that links the file (default 20)")
+    ap.add_argument("--tree", choices=sorted(TREES), default="native",
+                    help="the tree to build and test in (native-asan also catches out-of-bounds accesses)")
     ap.add_argument("--list", action="store_true", help="only list the mutants that would run")
     args = ap.parse_args()
+    global BUILD, TEST_PREFIX, TEST_TARGETS
+    BUILD = os.path.join(ROOT, "build", args.tree)
+    TEST_PREFIX = TREES[args.tree]
 
     for s in SIGNALS:
         signal.signal(s, on_signal)
@@ -437,12 +445,11 @@ def main():
     if args.list:
         for rel, _, muts in plan:
             for m in muts:
-                print(f"{rel}:{m.line}: {m.kind}: {m.change()}  |  {m.mutated}")
+                print(f"{rel}:{m.line}: {m.kind}: {m.change()}  |  {' '.join(m.mutated.split())}")
         return 0
 
     if not os.path.exists(os.path.join(BUILD, "build.ninja")):
-        subprocess.run(["cmake", "--preset", "native"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
-    global TEST_TARGETS
+        subprocess.run(["cmake", "--preset", args.tree], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
     TEST_TARGETS = test_targets()
     ok, _, out = build(3600)
     if not ok or not test(TEST_TARGETS, args.timeout):
@@ -501,7 +508,7 @@ def report(results, equivalent):
               f"{count['equivalent']} equivalent, {count['not compiled']} not compiled")
         for m, outcome in rows:
             if outcome in ("survived", "equivalent"):
-                print(f"  {outcome} line {m.line} ({m.kind}): {m.change()}  |  {m.mutated}")
+                print(f"  {outcome} line {m.line} ({m.kind}): {m.change()}  |  {' '.join(m.mutated.split())}")
                 if outcome == "equivalent":
                     print(f"    {equivalent[(rel, m.source, m.mutated)]}")
     print()

@@ -110,6 +110,7 @@ TEST(EditorTable, ADownloadedTableKeepsItsWidthsAndTakesTheFilesOwn)
         {"a later line wins", {45, 101, 349}, 3, {{1, 80}, {1, 90}}, {45, 90, 349}},
         {"new columns get the default", {45, 101, 349}, 5, {{4, 10}}, {45, 101, 349, 64, 10}},
         {"fewer columns", {45, 101, 349}, 2, {{2, 10}}, {45, 101}},
+        {"columns outside a new table", {}, 2, {{-1, 10}, {2, 10}}, {64, 64}},
         {"widths held in bounds", {45, 101, 349}, 3, {{0, -5}, {1, 2000000000}}, {0, 32767, 349}},
     };
     for (const Case& c : cases) {

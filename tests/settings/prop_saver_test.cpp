@@ -118,6 +118,9 @@ TEST(TrsProperty, ParsesTheFourFields)
     EXPECT_FALSE(p.Encrypt);
     p.Parse("Left,\"\",\"\",ECDX");
     EXPECT_FALSE(p.Encrypt) << "only a fourth letter C encrypts";
+    p.Parse("Left,EPD");
+    EXPECT_EQ(p.PropPath, "Left");
+    EXPECT_EQ(p.DefValue, "") << "no default field";
     p.Parse("Left,\"100\",\"PosX\",EUR");
     EXPECT_EQ(p.DefValue, "100");
     EXPECT_EQ(p.KeyName, "PosX");
@@ -278,13 +281,13 @@ TEST_F(Saver, DefaultsModesAndDisabledLines)
     EXPECT_FALSE(storage.KeyExists("\\Form1.rsPropSaver1\\FormPlacement"));
 
     storage.DeleteKey("\\Form1.rsPropSaver1\\PosX");
-    storage.WriteString("\\Form1.rsPropSaver1\\Anchors", "[akRight, akBottom,akTop]");
+    storage.WriteString("\\Form1.rsPropSaver1\\Anchors", "[akLeft,akRight, akBottom,akTop]");
     storage.WriteString("\\Form1.rsPropSaver1\\Scale", "2.5");
     storage.WriteString("\\Form1.rsPropSaver1\\Top", "99");
     saver->LoadProperties();
     EXPECT_EQ(window.left, 100) << "a missing key takes the default text";
     EXPECT_EQ(window.top, 20) << "W lines are not loaded";
-    EXPECT_EQ(window.anchors, (1 << 2) | (1 << 1)) << "akRight and akTop; the unknown ' akBottom' is left out";
+    EXPECT_EQ(window.anchors, 1 | (1 << 2) | (1 << 1)) << "akLeft, akRight and akTop; the unknown ' akBottom' is left out";
     EXPECT_DOUBLE_EQ(window.zoom, 2.5);
 
     saver->Properties = {"Left,\"100\",\"\",EPD"};

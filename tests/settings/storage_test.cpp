@@ -185,6 +185,8 @@ TEST_F(Conversions, EveryTypeAsEveryTarget)
     EXPECT_DOUBLE_EQ(w.AsFloat(), 12.0);
     w.SetString(" $1F");
     EXPECT_EQ(w.AsInteger(), 31);
+    w.SetString("0x1f");
+    EXPECT_EQ(w.AsInteger(), 31);
     w.SetString("1.5");
     EXPECT_DOUBLE_EQ(w.AsFloat(), 1.5);
     EXPECT_EQ(errorOf([&] { w.AsInteger(); }), "'1.5' is not a valid integer value");

@@ -37,7 +37,8 @@ TEST(ControlFileTest, NamesWithoutCaseTrimmedValuesNumbers)
 TEST(ControlFileTest, NumberedSectionsAreThoseTheFileHolds)
 {
     const auto f = ControlFile::parse("[file2]\nurl=b\n[FILE10]\n[file1]\n[file01]\n[file3x]\n[file]\n"
-                                      "[file-4]\n[file99999999999]\n[file2147483647]\n[other5]\n");
+                                      "[file-4]\n[file99999999999]\n[file2147483647]\n[other5]\n[item7]\n"
+                                      "[file18446744073709551617]\n");
     struct Case {
         std::int32_t last;
         std::vector<std::int32_t> want;
@@ -127,7 +128,8 @@ TEST(DateTest, ParsesTimes)
                  {"10:00:00 AM", '\0', true, {10, 0, 0}}, {"12:30:00 AM", '\0', true, {0, 30, 0}},
                  {"1:05:00 PM", '\0', true, {13, 5, 0}},  {"24:00", ':', false, {}},
                  {"10", ':', false, {}},                  {"10.00", ':', false, {}},
-                 {"13:00 PM", '\0', false, {}},           {"", ':', false, {}}};
+                 {"13:00 PM", '\0', false, {}},           {"", ':', false, {}},
+                 {"10:30 PM", ':', true, {22, 30, 0}}};
     for (const auto& c : cases) {
         const auto t = parseTime(c.text, c.sep);
         ASSERT_EQ(t.has_value(), c.ok) << c.text;
@@ -294,6 +296,7 @@ TEST(PolicyTest, InsideDataDirectory)
     for (const auto& c : cases)
         EXPECT_EQ(insideDirectory(c.dir, base), c.want) << c.dir;
     EXPECT_TRUE(insideDirectory("z:\\data\\", "Z:\\data")) << "drive letters a to z";
+    EXPECT_FALSE(insideDirectory("1:\\data\\", "1:\\data")) << "and only letters";
 }
 
 TEST(PolicyTest, FileNames)
