@@ -248,6 +248,8 @@ TEST(GridModel, OutOfRangeCellsAndCurrentStayInside)
     t.insertRow(1);
     t.deleteRow(t.rowCount());
     EXPECT_EQ(t.rowCount(), 3) << "nor a row past the last";
+    t.clearRow(-1);
+    t.clearRow(t.rowCount());
     t.setRowCount(-3);
     EXPECT_EQ(t.rowCount(), 1);
 }

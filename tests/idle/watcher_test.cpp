@@ -128,6 +128,8 @@ TEST(Watcher, InputBeforeTheTimerSetsItAgainForTheRest)
     t.p.rec.LastTick = t.p.now + 50000 - 59999;
     t.fire();
     EXPECT_EQ(t.p.timer, 1) << "one millisecond left is not yet idle";
+    t.fire();
+    EXPECT_EQ(t.w.state(), WatcherState::Asleep) << "none left";
 }
 
 TEST(Watcher, IntervalZeroOrNoOnSleepNeverSleeps)

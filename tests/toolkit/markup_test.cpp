@@ -239,10 +239,13 @@ TEST_F(Fixture, AnchorsHitTestInsideTheTextBand)
     EXPECT_TRUE(h.hit);
     EXPECT_EQ(h.anchor, "http://example.com/");
     EXPECT_EQ(h.anchorCount, 1);
+    EXPECT_EQ(h.anchorUnderProbe, 0);
     EXPECT_FALSE(probe(25, 12).hit) << "the bottom row is outside the band";
     EXPECT_FALSE(probe(25, 0).hit) << "the top row is outside the band";
     EXPECT_FALSE(probe(10, 6).hit);
     EXPECT_TRUE(probe(19, 6).hit) << "its first column";
+    EXPECT_EQ(probe(10, 6).anchorUnderProbe, -1);
+    EXPECT_EQ(measure("no link").anchorCount, 0);
     EXPECT_TRUE(surface.log.empty()) << "hit-testing draws nothing";
 
     MarkupRequest d;
@@ -338,6 +341,11 @@ TEST_F(Fixture, TheRestOfTheEngine)
     draw("<R 45>c</R>d");
     EXPECT_EQ(surface.angles[surface.angles.size() - 2], 45) << "R turns the text";
     EXPECT_EQ(surface.angles.back(), 0) << "until </R>";
+
+    MarkupRequest bare;
+    bare.text = "<IMG src=\"smiley.gif\">a";
+    EXPECT_EQ(DrawMarkup(surface, bare).width, 6) << "no picture source: the picture takes no room";
+    EXPECT_EQ(measure("<IMG src=\"smiley.gif\" width=\"20\" height=\"1\">a").width, 26) << "stretched to 20 x 1";
 
     pictures.drawn.clear();
     draw("<BODY background=\"smiley.gif\">x", {0, 0, 30, 20});

@@ -66,6 +66,7 @@ TEST(PrintLayout, ScalesTheTextsToThePrintableWidthEitherWay)
         EXPECT_NEAR(total, kWidth - 202, 2) << "scale " << layout.scale();
         EXPECT_EQ(layout.tableLeft(), 101 + (kWidth - 202 - total) / 2) << "centred between the margins";
     }
+    EXPECT_TRUE(printFontSpec(PrintFont::Title).bold && !printFontSpec(PrintFont::Footer).bold);
     PrintSettings extra;
     extra.columnExtra = 40;
     const Cells two = table(2);

@@ -52,7 +52,7 @@ TEST(UpdaterArgsTest, PlanNeedsANumber)
     ASSERT_TRUE(q);
     EXPECT_EQ(q->restart, L"C:\\app.exe -x");
     EXPECT_TRUE(q->components.empty());
-    EXPECT_EQ(upd::makePlan({L"upd.exe", L"-5"})->processId, static_cast<std::uint32_t>(-5)) << "a signed 32-bit number";
+    EXPECT_EQ(upd::makePlan({L"upd.exe", L"-50"}).value().processId, static_cast<std::uint32_t>(-50)) << "a signed 32-bit number";
 }
 
 TEST(UpdaterArgsTest, ComponentKinds)
