@@ -281,14 +281,17 @@ TEST_F(Saver, DefaultsModesAndDisabledLines)
     EXPECT_FALSE(storage.KeyExists("\\Form1.rsPropSaver1\\FormPlacement"));
 
     storage.DeleteKey("\\Form1.rsPropSaver1\\PosX");
-    storage.WriteString("\\Form1.rsPropSaver1\\Anchors", "[akLeft,akRight, akBottom,akTop]");
+    storage.WriteString("\\Form1.rsPropSaver1\\Anchors", "[akRight, akBottom,akTop]");
     storage.WriteString("\\Form1.rsPropSaver1\\Scale", "2.5");
     storage.WriteString("\\Form1.rsPropSaver1\\Top", "99");
     saver->LoadProperties();
     EXPECT_EQ(window.left, 100) << "a missing key takes the default text";
     EXPECT_EQ(window.top, 20) << "W lines are not loaded";
-    EXPECT_EQ(window.anchors, 1 | (1 << 2) | (1 << 1)) << "akLeft, akRight and akTop; the unknown ' akBottom' is left out";
+    EXPECT_EQ(window.anchors, (1 << 2) | (1 << 1)) << "akRight and akTop; the unknown ' akBottom' is left out";
     EXPECT_DOUBLE_EQ(window.zoom, 2.5);
+    storage.WriteString("\\Form1.rsPropSaver1\\Anchors", "[akLeft]");
+    saver->LoadProperties();
+    EXPECT_EQ(window.anchors, 1) << "the first name is bit 0";
 
     saver->Properties = {"Left,\"100\",\"\",EPD"};
     window.left = 100;
