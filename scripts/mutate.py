@@ -5,7 +5,7 @@ constant changed), rebuilds the native tree's test programs incrementally, runs 
 that link the file with a time limit, and restores the file. A mutant is killed when a test fails,
 crashes or runs past the limit; one that does not compile counts as neither.
 
-    python3 scripts/mutate.py [--seed N] [--max N] [--files F ...] [--changed BASE] [--list]
+    python3 scripts/mutate.py [--seed N] [--max N] [--files F ...] [--changed BASE] [--tree T] [--list]
 
 Without --files or --changed it takes every file of the core folders. The mutants of a file are
 drawn from its candidates by a generator seeded with the seed and the file's path, so a run repeats
@@ -413,7 +413,7 @@ def folder_of(rel):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--seed", type=int, default=1, help="the seed of the draw (default 1)")
     ap.add_argument("--max", type=int, default=8, help="mutants per file (default 8)")
     ap.add_argument("--files", nargs="+", help="core files, relative to the project's root")
     ap.add_argument("--changed", metavar="BASE", help="the core files changed since the git commit BASE")
