@@ -8,6 +8,7 @@
 #include "game/win32/control_ids.h"
 #include "common/win32/text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -66,6 +67,27 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return condition();
+}
+
+AnswerWatch::AnswerWatch(HWND window) : window_(window)
+{
+    thread_ = std::thread([this] {
+        while (!stop_) {
+            if (const HWND w = window_) {
+                const ULONGLONG sent = GetTickCount64();
+                DWORD_PTR result = 0;
+                SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
+                longest_ = std::max<DWORD>(longest_, static_cast<DWORD>(GetTickCount64() - sent));
+            }
+            Sleep(100);
+        }
+    });
+}
+
+AnswerWatch::~AnswerWatch()
+{
+    stop_ = true;
+    thread_.join();
 }
 
 std::string windowText(HWND window)

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -25,6 +27,25 @@ std::wstring gameExe();
 void removeDataDirectory();
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// Sends WM_NULL to a window every 100 ms from a thread of its own and keeps the longest time a
+// message waited for its answer: how long the window's thread left its messages alone.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window = nullptr);
+    ~AnswerWatch();
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+    // The window to watch from now on; nullptr pauses.
+    void watch(HWND window) { window_ = window; }
+    DWORD longestMs() const { return longest_; }
+
+private:
+    std::atomic<HWND> window_;
+    std::atomic<DWORD> longest_{0};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 struct MessageBoxInfo {
     HWND handle = nullptr;
