@@ -336,6 +336,7 @@ TEST_F(UpdateE2E, ABaseThatStallsOrEndsShortLeavesTheGameAnsweringAndTheBaseAsIt
         // Within 35 s of the silence: the failed download, its result line and the cancel button.
         ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorUpdateCancel); }, std::chrono::seconds(35)))
             << joined(statusItems(game));
+        ASSERT_TRUE(e2e::waitFor([&] { return listed(game, "Closed Internet connection"); }));
         watch.watch(nullptr);
         ASSERT_TRUE(game.sync());
         expectInOrder(statusItems(game), {"Download : " + url, "Cannot download update file : " + url,

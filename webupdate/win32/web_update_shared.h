@@ -39,7 +39,7 @@ struct BlockingCall {
     HINTERNET opened = nullptr;
     DWORD count = 0;
     DWORD high = 0;
-    char block[4096];
+    std::string data;
 };
 
 // Makes the call on a thread of the pool while this thread handles its messages, and gives it
