@@ -9,6 +9,7 @@
 
 #include "game/core/grid_file.h"
 #include "editor/core/editor_table.h"
+#include "editor/win32/editor_ids.h"
 #include "tests/e2e/driver.h"
 #include "tests/win32/game_process.h"
 #include "common/win32/text.h"
@@ -350,6 +351,28 @@ TEST_F(EditorUpdateTest, AnImportedEmptyWordStopsTheSaveAndKeepsTheFilesTable)
     pump();
     EXPECT_FALSE(e.panel1().visible());
     e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-empty-word.bmp"));
+}
+
+TEST_F(EditorUpdateTest, ASecondEditorStartsNoRunWhileTheFirstOnesGoesOn)
+{
+    // A control file that takes about 3 s to come and announces nothing. Meanwhile the toolbar's
+    // "Редактор" has opened a second editor, whose "Обновить из Интернет" comes while the first
+    // run handles messages: it must start nothing.
+    serve("slow.INF", "[update]\r\npadding=" + std::string(600, 'x') + "\r\n");
+    EditorWindow& first = *window->editor();
+    first.webUpdate1().URL = base() + "/slow/200/update/slow.INF";
+    first.updateClick();
+    window->RzToolbarButton1Click();
+    EditorWindow& second = *window->editor();
+    ASSERT_NE(&second, &first);
+    second.webUpdate1().URL = base() + "/status/404/update/slovolovka.INF";
+    PostMessageW(second.window().handle(), WM_COMMAND, ids::kMenuUpdate, 0);
+    ASSERT_TRUE(e2e::waitFor([&] { pump(); return first.timer1Enabled(); }, std::chrono::seconds(30)));
+    EXPECT_NE(joined(first.listBox1()).find("No new version found"), std::string::npos) << joined(first.listBox1());
+    EXPECT_FALSE(second.panel1().visible()) << "a second run started beside the first";
+    EXPECT_EQ(second.listBox1().count(), 0);
+    run(base() + "/status/404/update/slovolovka.INF");
+    EXPECT_NE(joined(second.listBox1()).find("Http status : 404"), std::string::npos) << "once the first has ended";
 }
 
 const char* const kNotReceived = "<IMG src=\"icon_roach.gif\" align=\"top\">    Обновление базы слов не получено!...";
