@@ -18,4 +18,3 @@ export SLOVO_HTTP_PORT=$(cat "$work/port")
 printf '[update]\r\ndate=25/12/2002\r\ntime=10:00\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=http://127.0.0.1:%s/update/slovolovka.txt\r\ntargetdir=%s\r\n' \
   "$SLOVO_HTTP_PORT" "$tmp" >"$work/www/update/bench.INF"
 wine "$root/build/mingw64/bench/bench_webupdate.exe" </dev/null
-wine "$root/build/mingw64/bench/bench_update_answers.exe" </dev/null
