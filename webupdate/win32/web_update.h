@@ -89,6 +89,7 @@ public:
 
     void StartUpdateThread();
     void RunUpdate();
+    // A connection whose opening of the URL stalled is closed (see web_update_wait.cpp).
     bool DownloadFile(HINTERNET connection, const std::string& url, bool compressed, const std::string& targetDir);
     bool IsNewVersion(const std::string& newVersion, const std::string& localFile, std::int32_t newSize,
                       std::int32_t newChecksum);

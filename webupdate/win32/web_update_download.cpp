@@ -58,15 +58,19 @@ bool TWebUpdate::openSession()
         return true;
     ReportStatus("Connect to host : %s", Host, 3, 3);
     const bool credentials = !UserID.empty() && !Password.empty();
+    const HINTERNET session = session_;
+    HINTERNET connecting = session;
     const auto connected = callAndWait(
-        [session = session_, host = tk::wide(Host), port = Port, user = credentials ? tk::wide(UserID) : L"",
+        [session, host = tk::wide(Host), port = Port, user = credentials ? tk::wide(UserID) : L"",
          password = credentials ? tk::wide(Password) : L"", credentials, passive = FTPPassive](BlockingCall& c) {
             c.opened = InternetConnectW(session, host.c_str(), port, credentials ? user.c_str() : nullptr,
                                         credentials ? password.c_str() : nullptr, INTERNET_SERVICE_FTP,
                                         passive ? INTERNET_FLAG_PASSIVE : 0, 0);
             c.error = GetLastError();
         },
-        session_);
+        connecting);
+    if (!connected)
+        forget(session);
     ftp_ = connected ? connected->opened : nullptr;
     if (ftp_ == nullptr) {
         const DWORD err = connected ? connected->error : static_cast<DWORD>(ERROR_INTERNET_TIMEOUT);

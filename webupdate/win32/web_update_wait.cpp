@@ -84,8 +84,10 @@ std::shared_ptr<const BlockingCall> callAndWait(std::function<void(BlockingCall&
     pending->work = std::move(work);
     auto* holder = new std::shared_ptr<Pending>(pending);
     if (pending->returned == nullptr || !QueueUserWorkItem(runPending, holder, WT_EXECUTELONGFUNCTION)) {
+        // Without the pool the call is made on this thread.
         delete holder;
-        return nullptr;
+        pending->work(pending->call);
+        return std::shared_ptr<const BlockingCall>(pending, &pending->call);
     }
     if (waitHandlingMessages(pending->returned, stallLimitMs) || pending->taken.exchange(true))
         return std::shared_ptr<const BlockingCall>(pending, &pending->call);
