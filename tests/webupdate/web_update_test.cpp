@@ -220,8 +220,9 @@ TEST_F(WebUpdateTest, MisbehavingServersFailTheirStepAndTheNextRunFetchesAgain)
         EXPECT_EQ(Statuses(o.failed.end() - static_cast<std::ptrdiff_t>(tail.size()), o.failed.end()), tail)
             << show(o.failed);
         EXPECT_LT(o.ms, 35000u) << "the step was given up too late";
-        if (rows[i].stalls)
+        if (rows[i].stalls) {
             EXPECT_GE(o.ms, 29000u) << "a silent server is given 30 s";
+        }
         EXPECT_LE(watches[i]->longestMs(), 500u) << "the run's thread left its messages waiting";
         EXPECT_TRUE(o.earlier == "the earlier base") << "the earlier file stays until a whole one arrives";
         EXPECT_FALSE(o.temporaryLeft);

@@ -267,8 +267,9 @@ TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
             ASSERT_NE(at, std::string::npos) << status << " missing after " << from << " in\n" << listed;
             from = at;
         }
-        if (!c.absent.empty())
+        if (!c.absent.empty()) {
             EXPECT_EQ(listed.find(prefix + c.absent), std::string::npos) << listed;
+        }
         EXPECT_EQ(e.label1().text(), c.line);
         EXPECT_EQ(e.label1().fontColour(), c.colour);
         EXPECT_TRUE(e.htmlButton1().enabled());
