@@ -332,6 +332,11 @@ TEST_F(UpdateE2E, ABaseThatStallsOrEndsShortLeavesTheGameAnsweringAndTheBaseAsIt
         e2e::AnswerWatch watch;
         ASSERT_NO_FATAL_FAILURE(startUpdate(game, true));
         watch.watch(game.mainWindow());
+        // Two seconds in, a stall has begun (nothing here waits on the game): the window still
+        // paints what was uncovered.
+        Sleep(2000);
+        RedrawWindow(game.mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        EXPECT_TRUE(e2e::waitFor([&] { return game.painted(); }, std::chrono::seconds(2)));
         ASSERT_TRUE(e2e::waitFor([&] { return listed(game, "Download : " + url); })) << joined(statusItems(game));
         // Within 35 s of the silence: the failed download, its result line and the cancel button.
         ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorUpdateCancel); }, std::chrono::seconds(35)))
