@@ -113,20 +113,15 @@ TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 93");
     EXPECT_EQ(e2e::windowText(game.mainWindow()), kApplicationTitle);
-    EXPECT_EQ(game.text(ids::kGallows), "GALLOWS0");
+    EXPECT_EQ(e2e::gallowsStage(game), 0);
     EXPECT_FALSE(game.enabled(ids::kToolButton + 1)) << "no words.txt: the base menu is closed";
     EXPECT_TRUE(game.enabled(ids::kToolButton + 2));
     EXPECT_FALSE(game.visible(ids::kBaseChoice));
     EXPECT_FALSE(game.visible(ids::kAboutPanel));
     EXPECT_EQ(game.text(ids::kToolButton + 5), "О программе");
 
-    const std::string word = secretWord(game);
-    ASSERT_FALSE(word.empty());
-    std::string hint;
-    for (size_t i = 0; i < builtin.List4.size(); ++i)
-        if (builtin.List4[i] == word)
-            hint = builtin.List3[i];
-    EXPECT_EQ(game.text(ids::kHintLabel), hint);
+    const std::string word = secretWord(game, builtin.List4, builtin.List3);
+    ASSERT_FALSE(word.empty()) << "a hint of the built-in base, over as many cells as its word has letters";
     for (int i = 1; i <= kCells; ++i) {
         const bool used = i <= static_cast<int>(word.size());
         EXPECT_EQ(game.visible(ids::kCellCover + i), used) << i;
@@ -143,14 +138,47 @@ TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
     closeGame(game);
 }
 
+// What another program reads of the whole window tree (window texts, the texts windows answer,
+// accessible names): no covered letter, each uncovered one, and nothing of the gallows' stage.
+void expectNothingGivenAway(const GameProcess& game, const std::string& word, const std::set<char>& pressed, const char* when)
+{
+    bool accessible = false;
+    for (const e2e::ReadableText& r : e2e::readableTexts(game.mainWindow())) {
+        accessible |= r.accessible;
+        for (const std::string* read : {&r.text, &r.answered, &r.accessibleName})
+            EXPECT_EQ(read->find(word), std::string::npos) << when << ": control " << r.id << " reads \"" << *read << "\"";
+        const int cell = r.id - ids::kCellLabel;
+        if (cell >= 1 && cell <= static_cast<int>(word.size())) {
+            const char letter = word[static_cast<size_t>(cell - 1)];
+            const std::string shown = pressed.count(letter) ? std::string(1, letter) : "";
+            EXPECT_EQ(r.text, shown) << when << ": cell " << cell;
+            EXPECT_EQ(r.answered, shown) << when << ": cell " << cell;
+            if (r.accessible) {
+                EXPECT_EQ(r.accessibleName, shown) << when << ": cell " << cell;
+            }
+        }
+        if (r.id == ids::kGallows) {
+            EXPECT_EQ(r.text, "Виселица") << when;
+            EXPECT_EQ(r.answered, "Виселица") << when;
+            if (r.accessible) {
+                EXPECT_EQ(r.accessibleName, "Виселица") << when;
+            }
+        }
+    }
+    EXPECT_TRUE(accessible) << when << ": no window gave an accessible object";
+}
+
 TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
 {
     GameProcess game;
     start(game);
+    const WordBase builtin;
 
     // A win: every distinct letter of the word once.
-    const std::string word = secretWord(game);
-    std::set<char> letters(word.begin(), word.end());
+    const std::string word = secretWord(game, builtin.List4, builtin.List3);
+    ASSERT_FALSE(word.empty());
+    std::set<char> letters(word.begin(), word.end()), pressedLetters;
+    expectNothingGivenAway(game, word, pressedLetters, "before the first letter");
     int pressed = 0;
     for (char c : word) {
         if (!letters.erase(c))
@@ -159,6 +187,9 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
             e2e::screenshot(game.mainWindow(), e2e::artifactPath("before-win.bmp"));
         press(game, c);
         ++pressed;
+        pressedLetters.insert(c);
+        ASSERT_TRUE(game.sync());
+        expectNothingGivenAway(game, word, pressedLetters, ("after " + std::to_string(pressed) + " letters").c_str());
     }
     const auto winBox = game.waitForMessageBox();
     ASSERT_TRUE(winBox.handle) << "no win box after " << pressed << " letters";
@@ -173,10 +204,10 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
     GameProcess::answer(winBox, IDOK);
 
     // The next puzzle, lost with five letters that are not in its word.
-    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 92" && game.text(ids::kGallows) == "GALLOWS0"
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 92" && e2e::gallowsStage(game) == 0
                                           && game.enabled(ids::kLetterButton + buttonOf(word[0])); }));
     ASSERT_TRUE(game.sync());
-    const std::string next = secretWord(game);
+    const std::string next = secretWord(game, builtin.List4, builtin.List3);
     ASSERT_FALSE(next.empty());
     int misses = 0;
     for (int b = 1; b <= kLetterButtons && misses < 5; ++b) {
@@ -189,7 +220,8 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
         ++misses;
         if (misses < 5) {
             ASSERT_TRUE(game.sync());
-            EXPECT_EQ(game.text(ids::kGallows), "GALLOWS" + std::to_string(misses));
+            EXPECT_TRUE(e2e::waitFor([&] { return e2e::gallowsStage(game) == misses; })) << "stage " << misses;
+            expectNothingGivenAway(game, next, {}, ("at stage " + std::to_string(misses)).c_str());
         }
     }
     const auto lossBox = game.waitForMessageBox();
@@ -197,7 +229,13 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
     EXPECT_EQ(lossBox.title, "Error");
     EXPECT_EQ(lossBox.text, "Все попытки исчерпаны! \r\nВам не удалось угадать\r\nслово... Вы повешены..:)\r\n\r\n"
                             "Попробуем еше разок??");
-    EXPECT_EQ(game.text(ids::kGallows), "GALLOWS5");
+    expectNothingGivenAway(game, next, {}, "lost");
+    // The box aside, so the whole picture shows.
+    RECT box{};
+    GetWindowRect(lossBox.handle, &box);
+    SetWindowPos(lossBox.handle, nullptr, GetSystemMetrics(SM_CXSCREEN) - (box.right - box.left),
+                 GetSystemMetrics(SM_CYSCREEN) - (box.bottom - box.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(e2e::waitFor([&] { return e2e::gallowsStage(game) == 5; })) << "the whole figure";
     EXPECT_EQ(game.text(ids::kStatusPane + 2), "Не отгадано 1");
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 91");
     EXPECT_TRUE(game.visible(ids::kCellCover + 1)) << "a lost word stays covered";
@@ -279,7 +317,7 @@ TEST_F(GameE2E, UpdatedBaseIsOfferedAndEnterChoosesIt)
     ASSERT_TRUE(game.sync());
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 2");
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 2");
-    const std::string word = secretWord(game);
+    const std::string word = secretWord(game, e2e::kUpdatedWords, e2e::kUpdatedHints);
     EXPECT_EQ(word, "ОЛЕНЬ") << "with two entries the first is drawn";
     EXPECT_EQ(game.text(ids::kHintLabel), "СЕВЕРНОЕ ЖИВОТНОЕ");
 
@@ -451,7 +489,8 @@ TEST_F(GameE2E, SecondInstanceBringsTheFirstsWinBoxForward)
 {
     GameProcess first;
     start(first);
-    const std::string word = secretWord(first);
+    const WordBase builtin;
+    const std::string word = secretWord(first, builtin.List4, builtin.List3);
     std::set<char> letters(word.begin(), word.end());
     for (char c : word)
         if (letters.erase(c))
@@ -618,8 +657,8 @@ TEST_F(GameE2E, EditorEditsARowInsertsAndDeletesRowsAndSaves)
     EXPECT_EQ(fileBytes(kPaths.stwords), formatLines(words));
     EXPECT_EQ(fileBytes(kPaths.sthints), formatLines(hints));
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 92") << "the next puzzle comes from the saved lists";
-    const std::string word = secretWord(game);
-    EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
+    const std::string word = secretWord(game, words, hints);
+    EXPECT_FALSE(word.empty()) << "the next puzzle comes from the saved pairs";
     closeGame(game);
 }
 
