@@ -547,6 +547,16 @@ int nearestByFar(const std::vector<unsigned char>& pixels, const std::vector<std
     return best;
 }
 
+RECT previewPageArea(HWND preview)
+{
+    RECT client{};
+    GetClientRect(preview, &client);
+    const int w = client.right, h = client.bottom - 41;
+    const int pw = w * 9 / 10, ph = h * 9 / 10;
+    const int left = (w - pw) / 2, top = 41 + (h - ph) / 2;
+    return {left, top, left + pw, top + ph};
+}
+
 std::vector<unsigned char> bitmapPixels(HBITMAP bitmap, int w, int h)
 {
     const HDC screen = GetDC(nullptr);

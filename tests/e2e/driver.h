@@ -134,6 +134,10 @@ HWND waitForWindow(const GameProcess& game, const wchar_t* className,
 // when the window is gone.
 std::vector<unsigned char> capture(HWND window, const RECT& client);
 
+// The print preview's page area in its client: 90 % of the client below the 41-pixel button
+// bar, centred.
+RECT previewPageArea(HWND preview);
+
 // A bitmap's top left corner as a capture of that size holds it.
 std::vector<unsigned char> bitmapPixels(HBITMAP bitmap, int w, int h);
 

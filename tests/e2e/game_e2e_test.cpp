@@ -730,18 +730,7 @@ Cells editorTableOf(size_t n, StringList& words, StringList& hints)
     return table.cells();
 }
 
-// The preview's page area: 90 % of the client below the 41-pixel button bar, centred.
-RECT pageArea(HWND preview)
-{
-    RECT client{};
-    GetClientRect(preview, &client);
-    const int w = client.right, h = client.bottom - 41;
-    const int pw = w * 9 / 10, ph = h * 9 / 10;
-    const int left = (w - pw) / 2, top = 41 + (h - ph) / 2;
-    return {left, top, left + pw, top + ph};
-}
-
-// The page as the print layout draws it on white, in the pixels of a capture of that size.
+// The page as the preview draws the print layout's page, in the pixels of a capture of that size.
 std::vector<unsigned char> renderedPage(const tk::PrintLayout& layout, int page, SIZE pageSize, int w, int h)
 {
     const HDC screen = GetDC(nullptr);
@@ -751,9 +740,7 @@ std::vector<unsigned char> renderedPage(const tk::PrintLayout& layout, int page,
     void* bits = nullptr;
     const HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ old = SelectObject(mem, dib);
-    const RECT target{0, 0, w, h};
-    FillRect(mem, &target, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    tk::drawPrintPage(mem, layout.page(page), target, pageSize);
+    tk::drawPreviewPage(mem, layout.page(page), RECT{0, 0, w, h}, pageSize);
     GdiFlush();
     const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
     const auto* begin = static_cast<const unsigned char*>(bits);
@@ -763,17 +750,6 @@ std::vector<unsigned char> renderedPage(const tk::PrintLayout& layout, int page,
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return out;
-}
-
-// Pixels that differ clearly; font smoothing on the screen may differ from a bitmap's.
-size_t distance(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    if (a.size() != b.size())
-        return std::max(a.size(), b.size());
-    size_t differing = 0;
-    for (size_t i = 0; i + 2 < a.size(); i += 3)
-        differing += std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 96;
-    return differing;
 }
 
 } // namespace
@@ -811,31 +787,16 @@ TEST_F(GameE2E, PrintPreviewPageButtonsStepThroughThreePages)
     const HWND close = FindWindowExW(preview, nullptr, L"Button", L"Close");
     ASSERT_TRUE(previous && next && close);
 
-    const RECT area = pageArea(preview);
+    const RECT area = e2e::previewPageArea(preview);
     const int w = area.right - area.left, h = area.bottom - area.top;
-    std::vector<std::vector<unsigned char>> pages(4);
+    std::vector<std::vector<unsigned char>> pages;
     for (int p = 1; p <= 3; ++p)
-        pages[static_cast<size_t>(p)] = renderedPage(layout, p, pageSize, w, h);
-    // The page the preview shows: the nearest of the three, with the distances for a failure.
+        pages.push_back(renderedPage(layout, p, pageSize, w, h));
+    // The page the preview shows: the nearest of the three by far, with the distances for a failure.
     std::string distances;
     const auto shown = [&] {
-        const std::vector<unsigned char> now = e2e::capture(preview, area);
-        int best = 0;
-        size_t bestDistance = 0;
         distances.clear();
-        for (int p = 1; p <= 3; ++p) {
-            const size_t d = distance(now, pages[static_cast<size_t>(p)]);
-            distances += " page " + std::to_string(p) + ": " + std::to_string(d);
-            if (best == 0 || d < bestDistance) {
-                best = p;
-                bestDistance = d;
-            }
-        }
-        // Nearest by far: less than half the distance to any other page.
-        for (int p = 1; p <= 3; ++p)
-            if (p != best && distance(now, pages[static_cast<size_t>(p)]) < 2 * bestDistance)
-                return 0;
-        return best;
+        return e2e::nearestByFar(e2e::capture(preview, area), pages, &distances) + 1;
     };
     const auto centre = [](HWND button) {
         RECT r{};
