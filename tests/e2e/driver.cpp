@@ -282,22 +282,20 @@ std::string artifactPath(const std::string& name)
 
 namespace {
 
-// The screen inside a rectangle of screen coordinates, 24-bit rows bottom up as a BMP holds them.
-std::vector<unsigned char> screenPixels(const RECT& r)
+// A part of what a device context holds, 24-bit rows bottom up as a BMP holds them.
+std::vector<unsigned char> pixelsOf(HDC source, int x, int y, int w, int h)
 {
-    const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0)
         return {};
-    const HDC screen = GetDC(nullptr);
-    const HDC mem = CreateCompatibleDC(screen);
+    const HDC mem = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP dib = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     std::vector<unsigned char> out;
     if (dib) {
         const HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        BitBlt(mem, 0, 0, w, h, source, x, y, SRCCOPY);
         GdiFlush();
         const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
         const auto* begin = static_cast<const unsigned char*>(bits);
@@ -306,6 +304,14 @@ std::vector<unsigned char> screenPixels(const RECT& r)
         DeleteObject(dib);
     }
     DeleteDC(mem);
+    return out;
+}
+
+// The screen inside a rectangle of screen coordinates.
+std::vector<unsigned char> screenPixels(const RECT& r)
+{
+    const HDC screen = GetDC(nullptr);
+    std::vector<unsigned char> out = pixelsOf(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
     ReleaseDC(nullptr, screen);
     return out;
 }
@@ -559,26 +565,11 @@ RECT previewPageArea(HWND preview)
 
 std::vector<unsigned char> bitmapPixels(HBITMAP bitmap, int w, int h)
 {
-    const HDC screen = GetDC(nullptr);
-    const HDC source = CreateCompatibleDC(screen), target = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<unsigned char> out;
-    if (dib) {
-        const HGDIOBJ oldSource = SelectObject(source, bitmap), oldTarget = SelectObject(target, dib);
-        BitBlt(target, 0, 0, w, h, source, 0, 0, SRCCOPY);
-        GdiFlush();
-        const auto* begin = static_cast<const unsigned char*>(bits);
-        out.assign(begin, begin + (((static_cast<size_t>(w) * 3 + 3) & ~size_t{3}) * static_cast<size_t>(h)));
-        SelectObject(source, oldSource);
-        SelectObject(target, oldTarget);
-        DeleteObject(dib);
-    }
+    const HDC source = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(source, bitmap);
+    std::vector<unsigned char> out = pixelsOf(source, 0, 0, w, h);
+    SelectObject(source, old);
     DeleteDC(source);
-    DeleteDC(target);
-    ReleaseDC(nullptr, screen);
     return out;
 }
 
