@@ -1,5 +1,6 @@
 // Test driver over the real Win32 windows of another process.
 #include "tests/e2e/driver.h"
+#include "tests/e2e/desktop.h"
 
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
@@ -654,6 +655,32 @@ void press(const GameProcess& game, char letter)
     const int id = slovo::ids::kLetterButton + buttonOf(letter);
     game.click(id);
     waitFor([&] { return !game.enabled(id); }, std::chrono::seconds(10));
+}
+
+bool starfieldShown(const GameProcess& game)
+{
+    return game.visible(slovo::ids::kStarfieldPanel);
+}
+
+// The moves go to the game's own window: Wine does not run a 32-bit hook library for the 64-bit
+// processes under the cursor (Windows marshals the call to the installing thread), so the x86
+// game would only see moves over other windows there (a known Wine difference).
+void cursorOverTheGame(const GameProcess& game)
+{
+    const POINT centre = centreOf(game.mainWindow());
+    SetCursorPos(centre.x, centre.y);
+}
+
+bool wakeWithTheMouse(const GameProcess& game)
+{
+    for (int i = 1; i <= 5; ++i) {
+        POINT p;
+        GetCursorPos(&p);
+        moveMouse({p.x + 7 * i, p.y + 5 * i});
+        if (waitFor([&] { return !starfieldShown(game); }, std::chrono::milliseconds(600)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace e2e

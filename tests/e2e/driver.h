@@ -101,6 +101,12 @@ std::vector<ReadableText> readableTexts(HWND root);
 int nearestByFar(const std::vector<unsigned char>& pixels, const std::vector<std::vector<unsigned char>>& candidates,
                  std::string* report = nullptr);
 
+// The idle reaction: the starfield's panel shown, the cursor set over the game's window, and real
+// mouse moves until the starfield hides (a move to the remembered point is absorbed).
+bool starfieldShown(const GameProcess& game);
+void cursorOverTheGame(const GameProcess& game);
+bool wakeWithTheMouse(const GameProcess& game);
+
 // A click posted to a window at client coordinates, and one of the real mouse at a point of
 // the screen (moved, pressed and released in one go, so it lands before anything moves).
 void postClick(HWND window, int x, int y);

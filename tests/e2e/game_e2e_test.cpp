@@ -11,10 +11,9 @@
 #include "settings/core/value_crypt.h"
 #include "common/win32/win32_file_system.h"
 #include "common/win32/text.h"
+#include "tests/win32/library_marks.h"
 
 #include <gtest/gtest.h>
-
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,17 +45,9 @@ std::string settingsPath()
 std::set<std::wstring> loadedLibraries(GameProcess& game)
 {
     std::set<std::wstring> names;
-    HMODULE modules[512];
-    DWORD needed = 0;
-    if (!EnumProcessModulesEx(game.process(), modules, sizeof modules, &needed, LIST_MODULES_ALL))
-        return names;
-    for (DWORD i = 0; i < std::min<DWORD>(needed / sizeof(HMODULE), 512); ++i) {
-        wchar_t name[MAX_PATH] = {};
-        if (GetModuleBaseNameW(game.process(), modules[i], name, MAX_PATH)) {
-            std::wstring lower(name);
-            std::transform(lower.begin(), lower.end(), lower.begin(), ::towlower);
-            names.insert(lower);
-        }
+    for (std::wstring path : marks::modulePaths(game.process())) {
+        std::transform(path.begin(), path.end(), path.begin(), ::towlower);
+        names.insert(path.substr(path.find_last_of(L'\\') + 1));
     }
     return names;
 }
@@ -310,13 +301,14 @@ TEST_F(GameE2E, AboutPanelMenusAndExit)
     start(game);
 
     // The first puzzle shows without GDI+ and the libraries only later commands use: the
-    // 64-bit program loads them at their first use (the 32-bit one imports them as usual, and
-    // comctl32 comes with comdlg32 there).
+    // program loads them at their first use (the 32-bit one imports the system's known
+    // libraries as usual, and comctl32 and, under Wine, winspool.drv come with comdlg32 there).
     std::set<std::wstring> loaded = loadedLibraries(game);
     ASSERT_TRUE(loaded.count(L"user32.dll")) << "the game's libraries cannot be listed";
+    for (const wchar_t* name : {L"gdiplus.dll", L"windowscodecs.dll", L"wininet.dll", L"winmm.dll", L"lz32.dll"})
+        EXPECT_FALSE(loaded.count(name)) << tk::narrow(name) << " is loaded before it is needed";
     if (sizeof(void*) == 8) {
-        for (const wchar_t* name : {L"gdiplus.dll", L"windowscodecs.dll", L"wininet.dll", L"comdlg32.dll", L"winspool.drv",
-                                    L"oleaut32.dll", L"winmm.dll", L"lz32.dll", L"shell32.dll", L"comctl32.dll"})
+        for (const wchar_t* name : {L"comdlg32.dll", L"winspool.drv", L"oleaut32.dll", L"shell32.dll", L"comctl32.dll"})
             EXPECT_FALSE(loaded.count(name)) << tk::narrow(name) << " is loaded before it is needed";
     }
 

@@ -9,11 +9,11 @@
 #include "game/win32/control_ids.h"
 #include "common/win32/text.h"
 #include "common/win32/win32_file_system.h"
+#include "tests/win32/library_marks.h"
 
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
-#include <psapi.h>
 #include <sddl.h>
 #include <windows.h>
 
@@ -37,18 +37,9 @@ std::wstring installedGame()
 // The path of the process's Snovid.dll, or "" when it has none loaded.
 std::wstring loadedHookLibrary(HANDLE process)
 {
-    HMODULE modules[512];
-    DWORD bytes = 0;
-    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
-        return L"";
-    for (DWORD i = 0; i < bytes / sizeof(HMODULE); ++i) {
-        wchar_t path[MAX_PATH];
-        if (GetModuleFileNameExW(process, modules[i], path, MAX_PATH)) {
-            const std::wstring p = path;
-            if (p.size() >= 10 && lstrcmpiW(p.c_str() + p.size() - 10, L"Snovid.dll") == 0)
-                return p;
-        }
-    }
+    for (const std::wstring& p : marks::modulePaths(process))
+        if (p.size() >= 10 && lstrcmpiW(p.c_str() + p.size() - 10, L"Snovid.dll") == 0)
+            return p;
     return L"";
 }
 
