@@ -38,7 +38,11 @@ LONGLONG creationTicks(LONGLONG frequency)
     LARGE_INTEGER counter;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused))
         return 0;
-    GetSystemTimePreciseAsFileTime(&now);
+    // Windows 7 lacks the precise clock; imported, the program would not start there at all.
+    using PreciseTime = void(WINAPI*)(LPFILETIME);
+    const auto precise = reinterpret_cast<PreciseTime>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    (precise ? precise : GetSystemTimeAsFileTime)(&now);
     QueryPerformanceCounter(&counter);
     const auto hundredNs = [](FILETIME t) { return (LONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
     return counter.QuadPart - (hundredNs(now) - hundredNs(created)) * frequency / 10000000;

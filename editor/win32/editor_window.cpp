@@ -153,7 +153,9 @@ EditorWindow::EditorWindow(tk::Control* host, EditorHost& owner) : host_(owner)
     Edit2->onKeyPress = [this](wchar_t key) { return Edit2KeyPress(key); };
     Edit2->addButton("...").onClick = [this] { Edit2ButtonClick(); };
 
-    Grid = std::make_unique<tk::StringGrid>(form, "Grid", tk::Bounds{0, 36, 517, 241}, ids::kEditorGrid, 3);
+    // Within what shows of the editor area, the main window's client area of 516 x 274, so the
+    // scroll bar shows whole (the design's 517 x 241 reached past it at the right and bottom).
+    Grid = std::make_unique<tk::StringGrid>(form, "Grid", tk::Bounds{0, 36, 516, 238}, ids::kEditorGrid, 3);
     Grid->setColWidths({45, 101, 349});
     Grid->setRowHeight(21);
     Grid->setFixedColour(kFixedColour);

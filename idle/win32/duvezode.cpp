@@ -1,6 +1,7 @@
 // TDuvezode over Win32: the hidden window and its timer, the library file and its loading.
 #include "idle/win32/duvezode.h"
 
+#include "common/win32/library_search.h"
 #include "common/win32/text.h"
 
 namespace idle {
@@ -64,12 +65,7 @@ void TDuvezode::setOnSleep(Notify handler)
 
 std::string TDuvezode::libraryPath()
 {
-    wchar_t dir[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-    std::wstring path(dir, n < MAX_PATH ? n : 0);
-    if (path.empty() || path.back() != L'\\')
-        path += L'\\';
-    return tk::narrow(path) + snovid::kLibraryFileName;
+    return tk::narrow(slovo::systemLibraryPath(tk::wide(snovid::kLibraryFileName)));
 }
 
 void TDuvezode::ExtractLibrary()
@@ -129,7 +125,9 @@ void TDuvezode::LoadHooks(bool on)
     if (library_ && view_)
         return;
     if (!library_) {
-        library_ = LoadLibraryA(snovid::kLibraryFileName);
+        // By the full path of the file ExtractLibrary checks and writes: a search by name would
+        // take a Snovid.dll beside the program first and hook it into every program.
+        library_ = LoadLibraryW(tk::wide(libraryPath()).c_str());
         if (!library_)
             throw EDuvezodeError("Unable to load Snovid.dll");
     }

@@ -1,6 +1,5 @@
 // The idle reaction of the real game: after a short idle period the starfield covers the window
 // and moves, a real mouse move hides it, and it covers the editor too.
-#include "tests/e2e/desktop.h"
 #include "tests/e2e/driver.h"
 
 #include "game/core/word_base.h"
@@ -40,13 +39,6 @@ int starPixels(const std::string& bmp)
     return n;
 }
 
-void moveMouseBy(int dx, int dy)
-{
-    POINT p;
-    GetCursorPos(&p);
-    e2e::moveMouse({p.x + dx, p.y + dy});
-}
-
 class IdleE2E : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,37 +52,14 @@ protected:
         SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", nullptr);
         e2e::removeSystemLibrary();
     }
-
-    bool starfieldShown(const GameProcess& game) { return game.visible(ids::kStarfieldPanel); }
-
-    // Moves the real mouse until the starfield hides (a move to the remembered point is absorbed).
-    // The moves go to the game's own window: Wine does not run a 32-bit hook library for the
-    // 64-bit processes under the cursor (Windows marshals the call to the installing thread),
-    // so the x86 game would only see moves over other windows there (a known Wine difference).
-    static void cursorOverTheGame(const GameProcess& game)
-    {
-        RECT r;
-        GetWindowRect(game.mainWindow(), &r);
-        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
-
-    bool wakeWithTheMouse(const GameProcess& game)
-    {
-        for (int i = 1; i <= 5; ++i) {
-            moveMouseBy(7 * i, 5 * i);
-            if (e2e::waitFor([&] { return !starfieldShown(game); }, std::chrono::milliseconds(600)))
-                return true;
-        }
-        return false;
-    }
 };
 
 TEST_F(IdleE2E, StarfieldShowsMovesAndAMouseMoveHidesIt)
 {
     GameProcess game;
     ASSERT_TRUE(game.launch(gameExe()));
-    cursorOverTheGame(game);
-    ASSERT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield";
+    e2e::cursorOverTheGame(game);
+    ASSERT_TRUE(e2e::waitFor([&] { return e2e::starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield";
     Sleep(600);
     const std::string first = e2e::artifactPath("starfield-1.bmp"), second = e2e::artifactPath("starfield-2.bmp");
     ASSERT_TRUE(e2e::screenshot(game.mainWindow(), first));
@@ -100,15 +69,15 @@ TEST_F(IdleE2E, StarfieldShowsMovesAndAMouseMoveHidesIt)
     EXPECT_GT(starPixels(a), 50) << "too few stars";
     EXPECT_GT(starPixels(b), 50) << "too few stars";
     EXPECT_NE(a, b) << "the stars did not move";
-    EXPECT_TRUE(wakeWithTheMouse(game)) << "the mouse did not hide the starfield";
+    EXPECT_TRUE(e2e::wakeWithTheMouse(game)) << "the mouse did not hide the starfield";
     // The next idle period shows the same field again, its stars where they were.
     const HWND field = GetWindow(game.control(ids::kStarfieldPanel), GW_CHILD);
-    EXPECT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15)));
+    EXPECT_TRUE(e2e::waitFor([&] { return e2e::starfieldShown(game); }, std::chrono::seconds(15)));
     EXPECT_EQ(GetWindow(game.control(ids::kStarfieldPanel), GW_CHILD), field) << "a new starfield was made";
     Sleep(100);
     ASSERT_TRUE(e2e::screenshot(game.mainWindow(), first));
     EXPECT_GT(starPixels(fileBytes(first)), 50) << "the stars were lost while awake";
-    EXPECT_TRUE(wakeWithTheMouse(game));
+    EXPECT_TRUE(e2e::wakeWithTheMouse(game));
     PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(game.waitForExit(), 0);
 }
@@ -119,12 +88,12 @@ TEST_F(IdleE2E, StarfieldCoversTheEditorAndTheEditorStays)
     ASSERT_TRUE(game.launch(gameExe()));
     game.click(ids::kToolButton + 4); // Редактор
     ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorHost); }));
-    cursorOverTheGame(game);
-    ASSERT_TRUE(e2e::waitFor([&] { return starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield over the editor";
+    e2e::cursorOverTheGame(game);
+    ASSERT_TRUE(e2e::waitFor([&] { return e2e::starfieldShown(game); }, std::chrono::seconds(15))) << "no starfield over the editor";
     Sleep(400);
     e2e::screenshot(game.mainWindow(), e2e::artifactPath("starfield-over-editor.bmp"));
     EXPECT_GT(starPixels(fileBytes(e2e::artifactPath("starfield-over-editor.bmp"))), 50);
-    EXPECT_TRUE(wakeWithTheMouse(game));
+    EXPECT_TRUE(e2e::wakeWithTheMouse(game));
     EXPECT_TRUE(game.visible(ids::kEditorHost)) << "the editor went with the starfield";
     PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
     game.waitForExit();

@@ -13,12 +13,15 @@
 #include "game/core/grid_file.h"
 #include "game/core/word_base.h"
 #include "game/win32/control_ids.h"
+#include "tests/win32/library_marks.h"
 #include "webupdate/win32/program_update.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
+#include <set>
 #include <vector>
 
 namespace {
@@ -140,13 +143,14 @@ protected:
         removeDataDirectory();
         RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
         e2e::removeSystemLibrary();
+        marks::removeFolder(planted_);
     }
 
     // The game on its first puzzle, the editor open, the update started. With an updated base the
     // start's choice takes it.
-    void startUpdate(GameProcess& game, bool updatedBase = false)
+    void startUpdate(GameProcess& game, const std::wstring& exe = gameExe(), bool updatedBase = false)
     {
-        ASSERT_TRUE(game.launch(gameExe())) << "the main window did not appear";
+        ASSERT_TRUE(game.launch(exe)) << "the main window did not appear";
         if (updatedBase) {
             ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
             game.click(ids::kChoiceOk);
@@ -213,6 +217,7 @@ protected:
 
     std::string root_;
     std::string original_;
+    std::wstring planted_;
 };
 
 TEST_F(UpdateE2E, TheEditorsUpdateImportsTheServersBase)
@@ -253,9 +258,8 @@ TEST_F(UpdateE2E, TheEditorsUpdateImportsTheServersBase)
     EXPECT_TRUE(game.enabled(ids::kToolButton + 1)) << "База";
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов " + std::to_string(served.words.size()))
         << "the puzzle counts the new base";
-    const std::string word = e2e::secretWord(game);
-    EXPECT_NE(std::find(served.words.begin(), served.words.end(), word), served.words.end())
-        << "the new puzzle's word comes from the new base: " << word;
+    const std::string word = e2e::secretWord(game, served.words, served.hints);
+    EXPECT_FALSE(word.empty()) << "the new puzzle's word comes from the new base: " << game.text(ids::kHintLabel);
     WordBase builtin;
     EXPECT_EQ(std::find(builtin.List4.begin(), builtin.List4.end(), word), builtin.List4.end()) << word;
 
@@ -330,7 +334,7 @@ TEST_F(UpdateE2E, ABaseThatStallsOrEndsShortLeavesTheGameAnsweringAndTheBaseAsIt
         const std::string url = baseUrl(path);
         GameProcess game;
         e2e::AnswerWatch watch;
-        ASSERT_NO_FATAL_FAILURE(startUpdate(game, true));
+        ASSERT_NO_FATAL_FAILURE(startUpdate(game, gameExe(), true));
         watch.watch(game.mainWindow());
         // Two seconds in, a stall has begun (nothing here waits on the game): the window still
         // paints what was uncovered.
@@ -395,6 +399,74 @@ TEST_F(UpdateE2E, AnUnreachableServerShowsTheNoConnectionLine)
     expectFailure("e2e-update-unreachable.bmp", {"Checking for Internet connection", "Found open Internet connection",
                                                 "Download : " + control, "File not found : " + control,
                                                 "Update control file not found", "Closed Internet connection"});
+}
+
+TEST_F(UpdateE2E, LibrariesBesideTheGameAreNeverLoaded)
+{
+    // The game in a folder that also holds libraries under the hook library's name and those of
+    // system libraries it loads at first use, as a download folder may.
+    wchar_t temp[MAX_PATH], system[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    planted_ = std::wstring(temp) + L"slovo-planted\\";
+    CreateDirectoryW(planted_.c_str(), nullptr);
+    const std::wstring exe = planted_ + L"Slovolovka.exe";
+    ASSERT_TRUE(CopyFileW(gameExe().c_str(), exe.c_str(), FALSE));
+    const std::vector<std::wstring> names{L"snovid.dll", L"winmm.dll", L"version.dll", L"wininet.dll", L"lz32.dll", L"gdiplus.dll"};
+    ASSERT_TRUE(marks::plant(e2e::windowsPath(env("SLOVO_MARKER")), planted_, names));
+    // The base's entry is compared with the game's version and expanded: version and LZ too.
+    const std::string control = wu::programUpdateUrl();
+    writeBytes(root_ + "\\update\\slovolovka.INF",
+               "[update]\r\ndate=01/02/2003\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+                   control.substr(0, control.rfind('/')) + "/slovolovka.txt\r\ntargetdir=C:\\Windows\\data\r\n"
+                   "compressed=1\r\nnewversion=99.0.0.0\r\nlocalversion=" + tk::narrow(exe) + "\r\n");
+
+    GameProcess game;
+    SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", L"2");
+    startUpdate(game, exe);
+    SetEnvironmentVariableW(L"SLOVO_TEST_IDLE_INTERVAL", nullptr);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }, std::chrono::seconds(30)))
+        << "the update was not imported\n" << joined(statusItems(game));
+    ASSERT_TRUE(game.sync());
+    // The imported base, as the game wrote it.
+    const std::string word = e2e::secretWord(game, parseLines(fileBytes(kPaths.words)), parseLines(fileBytes(kPaths.hints)));
+    ASSERT_FALSE(word.empty());
+    e2e::press(game, word.front()); // the sound of an uncovered letter
+    game.click(ids::kToolButton + 5);
+    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kAboutPanel); }));
+    game.click(ids::kAboutClose);
+    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kAboutPanel); }));
+    e2e::cursorOverTheGame(game);
+    EXPECT_TRUE(e2e::waitFor([&] { return e2e::starfieldShown(game); }, std::chrono::seconds(15))) << "no sleep";
+    EXPECT_TRUE(e2e::wakeWithTheMouse(game)) << "no wake";
+
+    GetSystemDirectoryW(system, MAX_PATH);
+    const auto lower = [](std::wstring text) {
+        std::transform(text.begin(), text.end(), text.begin(), ::towlower);
+        return text;
+    };
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    std::set<std::wstring> loaded;
+    for (const std::wstring& path : marks::modulePaths(game.process())) {
+        const std::wstring name = lower(path.substr(path.find_last_of(L'\\') + 1));
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            continue;
+        loaded.insert(name);
+        // A Wine difference: Wine's own gdi32, which the game imports, imports version.dll, found
+        // by name beside the game before the game's first line runs (Wine then maps its builtin
+        // copy under that path). Windows' gdi32 is a known library: what it needs comes from the
+        // system folder.
+        if (wine && name == L"version.dll")
+            continue;
+        EXPECT_EQ(lower(path), lower(std::wstring(system) + L"\\" + name)) << "not the system folder's";
+    }
+    for (const std::wstring& name : names)
+        EXPECT_TRUE(loaded.count(name)) << tk::narrow(name) << " was never loaded";
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(), 0);
+    // A Wine difference: for the names of its builtin libraries Wine maps its own copy wherever
+    // the search found a file, so only the hook library's copy could write here (the module paths
+    // above see the others); Windows would load each copy a search reached.
+    EXPECT_EQ(marks::written(planted_), "");
 }
 
 } // namespace

@@ -49,6 +49,7 @@ export SLOVO_PACKED="Z:${work//\//\\}\\www\\packed.txt_"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 [ -n "${SLOVO_UPD_UNIX:-}" ] && export SLOVO_UPD=$(winpath "$SLOVO_UPD_UNIX")
 [ -n "${SLOVO_WAIT_HELPER_UNIX:-}" ] && export SLOVO_WAIT_HELPER=$(winpath "$SLOVO_WAIT_HELPER_UNIX")
+[ -n "${SLOVO_MARKER_UNIX:-}" ] && export SLOVO_MARKER=$(winpath "$SLOVO_MARKER_UNIX")
 rc=0
 "$wine" "$@" </dev/null || rc=$?
 # The test CA must have left the prefix's Root store with the test, whatever became of the test.

@@ -110,6 +110,44 @@ Version versionOf(const std::string& path)
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The functions a PE file imports by name, as "dll!name;" ("" for a file that cannot be read as
+// one): those the loader resolves before the program's first line.
+std::string importedFunctions(const std::string& path)
+{
+    FILE* f = _wfopen(e2e::windowsPath(path).c_str(), L"rb");
+    if (!f)
+        return {};
+    std::string image;
+    char block[65536];
+    for (size_t n; (n = std::fread(block, 1, sizeof block, f)) > 0;)
+        image.append(block, n);
+    std::fclose(f);
+    const auto at = [&](size_t offset, size_t size) { return offset + size <= image.size() ? image.data() + offset : nullptr; };
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
+    const auto* nt = dos ? reinterpret_cast<const IMAGE_NT_HEADERS*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS))) : nullptr;
+    if (!nt || nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC)
+        return {};
+    const auto* sections = IMAGE_FIRST_SECTION(nt);
+    const auto fileAt = [&](DWORD rva) -> const char* {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i)
+            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
+                return at(rva - sections[i].VirtualAddress + sections[i].PointerToRawData, 1);
+        return nullptr;
+    };
+    std::string out;
+    const auto names = [&](const char* dll, DWORD thunkRva) {
+        const auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA*>(fileAt(thunkRva));
+        for (; thunk && thunk->u1.AddressOfData; ++thunk)
+            if (!IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal))
+                if (const char* name = fileAt(DWORD(thunk->u1.AddressOfData) + 2))
+                    out += std::string(dll) + "!" + name + ";";
+    };
+    const DWORD table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(fileAt(table)); d && d->Name; ++d)
+        names(fileAt(d->Name), d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk);
+    return out;
+}
+
 TEST(ReleaseResources, EveryDeliverableCarriesTheManifestAndTheProjectVersion)
 {
     const auto files = deliverables();
@@ -125,6 +163,14 @@ TEST(ReleaseResources, EveryDeliverableCarriesTheManifestAndTheProjectVersion)
                                "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
             EXPECT_TRUE(contains(manifest, std::string("<supportedOS Id=\"{") + os + "}\"/>")) << os;
         EXPECT_TRUE(contains(manifest, "version=\"" SLOVO_VERSION "\"")) << manifest;
+        // Windows 7 is among them: an import it lacks would keep the program from starting at all
+        // (the newer functions the code may want are looked up where they are used).
+        const std::string imports = importedFunctions(b.path);
+        EXPECT_FALSE(imports.empty()) << "import table not read";
+        for (const char* newer : {"GetSystemTimePreciseAsFileTime", "SetDefaultDllDirectories", "AddDllDirectory",
+                                  "GetDpiForWindow", "GetDpiForSystem", "SetThreadDpiAwarenessContext",
+                                  "GetSystemMetricsForDpi", "AdjustWindowRectExForDpi", "CreateFile2"})
+            EXPECT_FALSE(contains(imports, std::string("!") + newer + ";")) << newer;
         // The game draws itself at each monitor's DPI; the others show no window of their own.
         const bool game = b.fileName == "Slovolovka.exe";
         EXPECT_EQ(contains(manifest, ">PerMonitorV2, PerMonitor</dpiAwareness>"), game) << manifest;

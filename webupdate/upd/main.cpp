@@ -1,4 +1,5 @@
 // upd.exe: waits for the application to end, puts its new component files in place, restarts it.
+#include "common/win32/library_search.h"
 #include "webupdate/upd/update_steps.h"
 #include "webupdate/upd/core/updater_args.h"
 
@@ -9,6 +10,37 @@
 #include <vector>
 
 namespace {
+
+// LZ expansion from the system folder's LZ32.dll, loaded at first use: imported, it would be
+// looked for in the updater's own folder (the temporary one) before the updater ran at all.
+struct LzFunctions {
+    decltype(&LZOpenFileW) open = nullptr;
+    decltype(&GetExpandedNameW) expandedName = nullptr;
+    decltype(&LZCopy) copy = nullptr;
+    decltype(&LZClose) close = nullptr;
+};
+
+template <typename F>
+void bind(F& function, HMODULE library, const char* name)
+{
+    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Null when the library or one of its functions is missing.
+const LzFunctions* lz()
+{
+    static const LzFunctions functions = [] {
+        LzFunctions f;
+        if (const HMODULE library = slovo::loadSystemLibrary(L"lz32.dll")) {
+            bind(f.open, library, "LZOpenFileW");
+            bind(f.expandedName, library, "GetExpandedNameW");
+            bind(f.copy, library, "LZCopy");
+            bind(f.close, library, "LZClose");
+        }
+        return f;
+    }();
+    return functions.open && functions.expandedName && functions.copy && functions.close ? &functions : nullptr;
+}
 
 void unpackCabinet(const std::wstring& path)
 {
@@ -21,23 +53,26 @@ void unpackCabinet(const std::wstring& path)
 
 void expand(const std::wstring& path)
 {
+    const LzFunctions* api = lz();
+    if (api == nullptr)
+        return;
     std::vector<wchar_t> source(path.begin(), path.end());
     source.push_back(L'\0');
     wchar_t expanded[MAX_PATH];
     OFSTRUCT of{};
-    const INT in = LZOpenFileW(source.data(), &of, OF_READ);
+    const INT in = api->open(source.data(), &of, OF_READ);
     if (in < 0)
         return;
     // A plain file is its own expanded name: creating it would destroy it before the copy.
-    if (GetExpandedNameW(source.data(), expanded) == 1 && lstrcmpiW(expanded, path.c_str()) != 0) {
+    if (api->expandedName(source.data(), expanded) == 1 && lstrcmpiW(expanded, path.c_str()) != 0) {
         OFSTRUCT outOf{};
-        const INT out = LZOpenFileW(expanded, &outOf, OF_CREATE);
+        const INT out = api->open(expanded, &outOf, OF_CREATE);
         if (out >= 0) {
-            LZCopy(in, out);
-            LZClose(out);
+            api->copy(in, out);
+            api->close(out);
         }
     }
-    LZClose(in);
+    api->close(in);
 }
 
 void handleComponent(const std::wstring& file)
@@ -62,6 +97,16 @@ void handleComponent(const std::wstring& file)
 }
 
 } // namespace
+
+extern "C" int WinMainCRTStartup();
+
+// The process's entry, ahead of the runtime's start: the search is restricted before anything
+// loads a library by name.
+extern "C" int slovoStart()
+{
+    slovo::restrictLibrarySearch();
+    return WinMainCRTStartup();
+}
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {

@@ -1,6 +1,8 @@
 // The Win32 steps the updater and the update client both take: starting a command line and
-// unpacking a cabinet with the platform's cabinet library (cabinet.dll).
+// unpacking a cabinet with the platform's cabinet library (the system folder's cabinet.dll).
 #pragma once
+
+#include "common/win32/library_search.h"
 
 #include <windows.h>
 
@@ -52,7 +54,7 @@ inline bool extractCabinet(const char* cabinet, const char* destination)
     constexpr INT extractFiles = 2;
     if (lstrlenA(destination) >= MAX_PATH)
         return false;
-    HMODULE lib = LoadLibraryW(L"cabinet.dll");
+    HMODULE lib = slovo::loadSystemLibrary(L"cabinet.dll");
     if (lib == nullptr)
         return false;
     bool ok = false;
