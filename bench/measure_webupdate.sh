@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures the web update client under Wine against a loopback server: a 10 MB download and a
-# whole run (control file and base file). Needs a built mingw64 tree and a Wine session.
+# Measures the web update client under Wine against a loopback server: a 10 MB download, a whole
+# run (control file and base file), and the longest a message waits for the downloading thread
+# during a 2 KB/s download and during a stall. Needs a built mingw64 tree and a Wine session.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$(mktemp -d)
@@ -8,6 +9,7 @@ trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm
 mkdir -p "$work/www/update"
 head -c 10485760 /dev/urandom >"$work/www/big.bin"
 head -c 20000 /dev/urandom >"$work/www/update/slovolovka.txt"
+head -c 20480 /dev/urandom >"$work/www/answers.bin"
 tmp=$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 python3 "$root/tests/webupdate/update_server.py" "$work/www" "$work/port" &
 server=$!

@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev clang l
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 fonts-wine xvfb xauth x11-utils imagemagick nsis
           mscompress openssl python3-pyftpdlib cups printer-driver-cups-pdf ghostscript poppler-utils
-          curl xz-utils)
+          tesseract-ocr tesseract-ocr-rus curl xz-utils)
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }

@@ -21,6 +21,33 @@ void HtmlListBox::addItem(const std::string& markup)
     SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(markup).c_str()));
 }
 
+void HtmlListBox::showLast()
+{
+    const int n = count();
+    if (n == 0)
+        return;
+    RECT client;
+    GetClientRect(handle(), &client);
+    int top = n - 1;
+    LRESULT shown = SendMessageW(handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(top), 0);
+    while (top > 0) {
+        const LRESULT above = SendMessageW(handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(top - 1), 0);
+        if (shown + above > client.bottom)
+            break;
+        shown += above;
+        --top;
+    }
+    SendMessageW(handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+}
+
+int HtmlListBox::textRight() const
+{
+    RECT client;
+    GetClientRect(handle(), &client);
+    const bool bar = (GetWindowLongPtrW(handle(), GWL_STYLE) & WS_VSCROLL) != 0;
+    return client.right - (bar ? 0 : GetSystemMetrics(SM_CXVSCROLL)) - scale(2);
+}
+
 void HtmlListBox::clear()
 {
     SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
@@ -58,10 +85,8 @@ void HtmlListBox::measureItem(MEASUREITEMSTRUCT& mis)
         mis.itemHeight = static_cast<UINT>(scale(itemHeight_));
         return;
     }
-    RECT client;
-    GetClientRect(handle(), &client);
     const HDC dc = GetDC(handle());
-    const fx::MarkupResult m = run(dc, item(static_cast<int>(mis.itemID)), RECT{scale(2), 0, client.right - scale(2), 0}, true, false);
+    const fx::MarkupResult m = run(dc, item(static_cast<int>(mis.itemID)), RECT{scale(2), 0, textRight(), 0}, true, false);
     ReleaseDC(handle(), dc);
     mis.itemHeight = static_cast<UINT>(std::min(255, m.height + scale(2)));
 }
@@ -75,6 +100,7 @@ void HtmlListBox::drawItem(const DRAWITEMSTRUCT& dis)
     RECT box = dis.rcItem;
     box.left += scale(2);
     box.top += scale(1);
+    box.right = textRight();
     // On a selection the markup keeps its hands off the text colour.
     const fx::Font base = style_.font;
     style_.font.colour = selected ? 0x80000000u + COLOR_HIGHLIGHTTEXT : base.colour;

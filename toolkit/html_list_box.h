@@ -15,6 +15,8 @@ public:
     // Every item that height in pixels; 0 (the default) measures each item's markup.
     void setItemHeight(int height) { itemHeight_ = height; }
     void addItem(const std::string& markup);
+    // Scrolls so the last item shows whole at the bottom (or at the top, when it is taller).
+    void showLast();
     void clear();
     int count() const;
     std::string item(int index) const;
@@ -25,6 +27,9 @@ public:
 
 private:
     fx::MarkupResult run(HDC dc, const std::string& text, const RECT& rect, bool measure, bool selected);
+    // Where the items' text ends: short of the scroll bar whether it shows yet or not, so an item
+    // measured before the bar appears keeps room for its lines.
+    int textRight() const;
 
     MarkupStyle style_;
     fx::PictureSource* images_ = nullptr;

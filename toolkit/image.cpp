@@ -17,15 +17,15 @@ Image::Image(Control* parent, std::string name, const Bounds& bounds, int id) : 
 void Image::setPicture(const std::string& resourceName)
 {
     // Pictures are loaded once and shared for the whole run: stages change on every miss.
-    bitmap_ = bitmapAtDpi(wide(resourceName), dpi());
-    setText(resourceName);
+    picture_ = resourceName;
+    bitmap_ = bitmapAtDpi(wide(picture_), dpi());
     invalidate(false);
 }
 
 void Image::dpiChanged()
 {
-    if (!text().empty())
-        bitmap_ = bitmapAtDpi(wide(text()), dpi());
+    if (!picture_.empty())
+        bitmap_ = bitmapAtDpi(wide(picture_), dpi());
 }
 
 void Image::paint(HDC dc)

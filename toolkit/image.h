@@ -9,7 +9,8 @@ class Image : public Control {
 public:
     Image(Control* parent, std::string name, const Bounds& bounds, int id = 0);
 
-    // The resource name becomes the window text, so a reader can tell which picture shows.
+    // The window text stays the owner's: a resource name may tell what the player is to find
+    // out by looking (the gallows' stage).
     void setPicture(const std::string& resourceName);
 
 protected:
@@ -17,6 +18,7 @@ protected:
     void dpiChanged() override;
 
 private:
+    std::string picture_;
     HBITMAP bitmap_ = nullptr;
 };
 

@@ -21,6 +21,22 @@ HFONT Label::font() const
     return sharedFont(style_.face, style_.pixelHeight, style_.bold, dpi());
 }
 
+void Label::setWithheldText(const std::string& text)
+{
+    setText("");
+    withheld_ = text;
+    invalidate(false);
+}
+
+void Label::reveal()
+{
+    if (withheld_) {
+        const std::string shown = *withheld_;
+        withheld_.reset();
+        setText(shown);
+    }
+}
+
 void Label::paint(HDC dc)
 {
     RECT r;
@@ -31,7 +47,7 @@ void Label::paint(HDC dc)
         RECT edge = r;
         DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
     }
-    const std::wstring s = wide(text());
+    const std::wstring s = wide(drawnText());
     if (s.empty())
         return;
     const HGDIOBJ old = SelectObject(dc, font());

@@ -4,6 +4,7 @@
 #include "toolkit/application.h"
 #include "toolkit/button.h"
 #include "toolkit/control.h"
+#include "toolkit/picture.h"
 #include "common/error.h"
 #include "common/win32/text.h"
 
@@ -25,6 +26,9 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 // The fonts are measured this many times larger than drawn, so widths keep a tenth's precision.
 constexpr int kMeasureZoom = 10;
 constexpr SIZE kA4{2100, 2970};
+// The longer side of the preview's page is drawn at least this many pixels long before it is
+// brought down to the page area.
+constexpr int kPreviewDetail = 2000;
 
 int emTenths(PrintFont font)
 {
@@ -195,10 +199,8 @@ protected:
         const RECT below{0, bar.bottom, w, h};
         FillRect(mem, &below, solidBrush(kGrey));
         const RECT page = pageRect(client);
-        if (page.right > page.left && page.bottom > page.top) {
-            FillRect(mem, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-            drawPrintPage(mem, layout_.page(page_), page, pageSize_);
-        }
+        if (page.right > page.left && page.bottom > page.top)
+            drawPreviewPage(mem, layout_.page(page_), page, pageSize_);
         BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
         SelectObject(mem, old);
         DeleteObject(bitmap);
@@ -329,6 +331,41 @@ void drawPrintPage(HDC dc, const PrintPage& page, const RECT& target, SIZE pageS
     SelectObject(dc, old);
     for (auto& entry : fonts)
         DeleteObject(entry.second);
+}
+
+void drawPreviewPage(HDC dc, const PrintPage& page, const RECT& target, SIZE pageSize)
+{
+    const int tw = target.right - target.left, th = target.bottom - target.top;
+    if (tw <= 0 || th <= 0)
+        return;
+    // Detail enough for the cells' letters, within a bitmap of a few megapixels.
+    const int longer = std::max(tw, th);
+    const int zoom = std::clamp((kPreviewDetail + longer - 1) / longer, 1, 4);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), tw * zoom, -th * zoom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP large = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!large) {
+        FillRect(dc, &target, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        drawPrintPage(dc, page, target, pageSize);
+        return;
+    }
+    const HDC mem = CreateCompatibleDC(dc);
+    const HGDIOBJ old = SelectObject(mem, large);
+    const RECT whole{0, 0, tw * zoom, th * zoom};
+    FillRect(mem, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    drawPrintPage(mem, page, whole, pageSize);
+    GdiFlush();
+    SelectObject(mem, old);
+    const HBITMAP small = resampled(large, tw, th);
+    DeleteObject(large);
+    if (small) {
+        SelectObject(mem, small);
+        BitBlt(dc, target.left, target.top, tw, th, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(small);
+    }
+    DeleteDC(mem);
 }
 
 void printTable(const Cells& cells)

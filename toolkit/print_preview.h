@@ -29,6 +29,10 @@ SIZE printablePageSize();
 // Draws one page, scaled from the page's tenths of a millimetre into target.
 void drawPrintPage(HDC dc, const PrintPage& page, const RECT& target, SIZE pageSize);
 
+// The page as the preview shows it, on white: drawn several times larger and each pixel of
+// target the average of its area there, so letters a few pixels high keep their strokes.
+void drawPreviewPage(HDC dc, const PrintPage& page, const RECT& target, SIZE pageSize);
+
 // Character widths and line heights of the print fonts, measured in tenths of a millimetre.
 class GdiPrintMeasurer : public PrintTextMeasurer {
 public:

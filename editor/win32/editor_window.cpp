@@ -45,6 +45,10 @@ constexpr StatusResult kStatusResults[] = {
 const char* const kNotReceived = "<IMG src=\"icon_roach.gif\" align=\"top\">    Обновление базы слов не получено!...";
 const char* const kDialPrompt = "Prompt to open new Internet connection";
 
+// Runs going on in any editor of the program: the toolbar's "Редактор" opens a new editor while
+// an earlier one's run goes on, and a second run would download into the same file.
+int g_runsGoingOn = 0;
+
 // Hands the waiting messages to their windows, so the panel repaints while a run goes on.
 void handleWaitingMessages()
 {
@@ -149,7 +153,9 @@ EditorWindow::EditorWindow(tk::Control* host, EditorHost& owner) : host_(owner)
     Edit2->onKeyPress = [this](wchar_t key) { return Edit2KeyPress(key); };
     Edit2->addButton("...").onClick = [this] { Edit2ButtonClick(); };
 
-    Grid = std::make_unique<tk::StringGrid>(form, "Grid", tk::Bounds{0, 36, 517, 241}, ids::kEditorGrid, 3);
+    // Within what shows of the editor area, the main window's client area of 516 x 274, so the
+    // scroll bar shows whole (the design's 517 x 241 reached past it at the right and bottom).
+    Grid = std::make_unique<tk::StringGrid>(form, "Grid", tk::Bounds{0, 36, 516, 238}, ids::kEditorGrid, 3);
     Grid->setColWidths({45, 101, 349});
     Grid->setRowHeight(21);
     Grid->setFixedColour(kFixedColour);
@@ -171,7 +177,11 @@ EditorWindow::EditorWindow(tk::Control* host, EditorHost& owner) : host_(owner)
     FormCreate();
 }
 
-EditorWindow::~EditorWindow() = default;
+EditorWindow::~EditorWindow()
+{
+    if (running_)
+        --g_runsGoingOn;
+}
 
 void EditorWindow::createUpdatePanel()
 {
@@ -445,6 +455,8 @@ void EditorWindow::setTimer1(bool on)
 
 void EditorWindow::updateClick()
 {
+    if (g_runsGoingOn > 0)
+        return;
     Label1->setText("");
     ListBox1->clear();
     Panel1->setVisible(true);
@@ -460,12 +472,16 @@ void EditorWindow::updateClick()
     if (host_.downloadExists())
         host_.deleteDownload();
     WebUpdate1.StartUpdateThread();
+    running_ = true;
+    ++g_runsGoingOn;
 }
 
 void EditorWindow::WebUpdate1Status(const std::string& statusstr, int statuscode)
 {
     lastStatus_ = statusstr;
     ListBox1->addItem(kStatusPrefix + statusstr);
+    // The newest status is the one that tells how the run goes.
+    ListBox1->showLast();
     for (const StatusResult& r : kStatusResults) {
         if (r.code != statuscode)
             continue;
@@ -484,6 +500,9 @@ void EditorWindow::WebUpdate1FileProgress()
 
 void EditorWindow::WebUpdate1ThreadUpdateDone()
 {
+    if (running_)
+        --g_runsGoingOn;
+    running_ = false;
     setTimer1(true);
     // A run that brought no base file and set no result line of its own (a refused entry, a
     // found version without a file) still ends with one and lets the player go; only the refused
@@ -519,8 +538,12 @@ void EditorWindow::Timer1Timer()
         const DownloadedBase base = host_.readDownload();
         loadDownloadedTable(table, base);
         Grid->setColWidths(downloadedColumnWidths(Grid->colWidths(), table.colCount(), base));
-        host_.takeTable(column(table, kWordCol), column(table, kHintCol));
-        host_.writeBase(1);
+        // A base the save refuses (an empty word) reaches neither the lists nor the word files:
+        // the save's stop dialog shows it, and the table waits to be mended.
+        if (firstEmptyWordRow(table) == 0) {
+            host_.takeTable(column(table, kWordCol), column(table, kHintCol));
+            host_.writeBase(1);
+        }
         saveClick();
     } catch (...) {
         // The error box tells why; the panel gets its result line and lets the player go.

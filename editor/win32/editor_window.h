@@ -101,6 +101,8 @@ private:
     std::unique_ptr<tk::HtmlLabel> Label1;
     std::unique_ptr<tk::ToolButton> HTMLButton1;
     bool timer1On_ = false;
+    // This editor's run has started and not yet ended.
+    bool running_ = false;
     // The run's last status: a run that ends on the dial-up prompt was refused by the player.
     std::string lastStatus_;
     // Declared last: destroyed first, so a worker still waiting is answered before the panel goes.

@@ -175,6 +175,8 @@ void MainWindow::createControls()
     gallowsPanel_->setColour(kPanelBody);
     gallowsPanel_->setCaption("<B>Словоловка</B>", kCaptionBar);
     image1_ = std::make_unique<tk::Image>(gallowsPanel_.get(), "Image1", tk::Bounds{12, 20, 110, 193}, ids::kGallows);
+    // The same name at every stage: the picture alone tells how far the player is.
+    image1_->setText("Виселица");
 
     hintPanel_ = std::make_unique<tk::Panel>(form, "AdvPanel2", tk::Bounds{140, 32, 373, 93}, ids::kHintPanel);
     hintPanel_->setColour(kPanelBody);
@@ -642,7 +644,8 @@ void MainWindow::setHint(const std::string& hint)
 
 void MainWindow::setCellLetter(int cell, char letter)
 {
-    labels_[cell]->setText(std::string(1, letter));
+    // Out of the window text until uncovered: other programs and screen readers read that.
+    labels_[cell]->setWithheldText(std::string(1, letter));
 }
 
 void MainWindow::setCellShown(int cell, bool shown)
@@ -654,6 +657,7 @@ void MainWindow::setCellShown(int cell, bool shown)
 void MainWindow::uncoverCell(int cell)
 {
     covers_[cell]->setVisible(false);
+    labels_[cell]->reveal();
     UpdateWindow(labels_[cell]->handle());
 }
 

@@ -9,6 +9,9 @@
 #include "game/win32/control_ids.h"
 #include "common/win32/text.h"
 
+#include <oleacc.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -54,8 +57,8 @@ void writeUpdatedBase()
     const slovo::BasePaths paths = slovo::BasePaths::fixedWindows();
     CreateDirectoryW(tk::wide(paths.directory).c_str(), nullptr);
     slovo::Win32FileSystem fs;
-    fs.writeFile(paths.words, "ОЛЕНЬ\r\nПУРГА\r\n");
-    fs.writeFile(paths.hints, "СЕВЕРНОЕ ЖИВОТНОЕ\r\nСНЕЖНАЯ БУРЯ\r\n");
+    fs.writeFile(paths.words, slovo::formatLines(kUpdatedWords));
+    fs.writeFile(paths.hints, slovo::formatLines(kUpdatedHints));
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
@@ -67,6 +70,27 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return condition();
+}
+
+AnswerWatch::AnswerWatch(HWND window) : window_(window)
+{
+    thread_ = std::thread([this] {
+        while (!stop_) {
+            if (const HWND w = window_) {
+                const ULONGLONG sent = GetTickCount64();
+                DWORD_PTR result = 0;
+                SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &result);
+                longest_ = std::max<DWORD>(longest_, static_cast<DWORD>(GetTickCount64() - sent));
+            }
+            Sleep(100);
+        }
+    });
+}
+
+AnswerWatch::~AnswerWatch()
+{
+    stop_ = true;
+    thread_.join();
 }
 
 std::string windowText(HWND window)
@@ -280,22 +304,20 @@ std::string artifactPath(const std::string& name)
 
 namespace {
 
-// The screen inside a rectangle of screen coordinates, 24-bit rows bottom up as a BMP holds them.
-std::vector<unsigned char> screenPixels(const RECT& r)
+// A part of what a device context holds, 24-bit rows bottom up as a BMP holds them.
+std::vector<unsigned char> pixelsOf(HDC source, int x, int y, int w, int h)
 {
-    const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0)
         return {};
-    const HDC screen = GetDC(nullptr);
-    const HDC mem = CreateCompatibleDC(screen);
+    const HDC mem = CreateCompatibleDC(source);
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HBITMAP dib = CreateDIBSection(source, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     std::vector<unsigned char> out;
     if (dib) {
         const HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        BitBlt(mem, 0, 0, w, h, source, x, y, SRCCOPY);
         GdiFlush();
         const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
         const auto* begin = static_cast<const unsigned char*>(bits);
@@ -304,6 +326,14 @@ std::vector<unsigned char> screenPixels(const RECT& r)
         DeleteObject(dib);
     }
     DeleteDC(mem);
+    return out;
+}
+
+// The screen inside a rectangle of screen coordinates.
+std::vector<unsigned char> screenPixels(const RECT& r)
+{
+    const HDC screen = GetDC(nullptr);
+    std::vector<unsigned char> out = pixelsOf(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
     ReleaseDC(nullptr, screen);
     return out;
 }
@@ -499,12 +529,146 @@ int buttonOf(char letter)
     return 0;
 }
 
-std::string secretWord(const GameProcess& game)
+std::string secretWord(const GameProcess& game, const std::vector<std::string>& words, const std::vector<std::string>& hints)
 {
-    std::string word;
-    for (int i = 1; i <= slovo::kCells && game.visible(slovo::ids::kCellLabel + i); ++i)
-        word += game.text(slovo::ids::kCellLabel + i);
-    return word;
+    size_t cells = 0;
+    while (cells < static_cast<size_t>(slovo::kCells) && game.visible(slovo::ids::kCellCover + static_cast<int>(cells) + 1))
+        ++cells;
+    const std::string hint = game.text(slovo::ids::kHintLabel);
+    for (size_t i = 0; i < words.size() && i < hints.size(); ++i)
+        if (hints[i] == hint && words[i].size() == cells)
+            return words[i];
+    return {};
+}
+
+namespace {
+
+// Clearly: font smoothing on the screen may differ a little from a bitmap's.
+size_t clearlyDiffering(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    if (a.size() != b.size())
+        return std::max(a.size(), b.size()) / 3;
+    size_t differing = 0;
+    for (size_t i = 0; i + 2 < a.size(); i += 3)
+        differing += std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 96;
+    return differing;
+}
+
+} // namespace
+
+int nearestByFar(const std::vector<unsigned char>& pixels, const std::vector<std::vector<unsigned char>>& candidates,
+                 std::string* report)
+{
+    std::vector<size_t> distances;
+    for (const auto& candidate : candidates) {
+        distances.push_back(clearlyDiffering(pixels, candidate));
+        if (report)
+            *report += " " + std::to_string(distances.size() - 1) + ": " + std::to_string(distances.back());
+    }
+    int best = -1;
+    for (size_t i = 0; i < distances.size(); ++i)
+        if (best < 0 || distances[i] < distances[static_cast<size_t>(best)])
+            best = static_cast<int>(i);
+    for (size_t i = 0; best >= 0 && i < distances.size(); ++i)
+        if (static_cast<int>(i) != best && distances[i] < 2 * distances[static_cast<size_t>(best)])
+            return -1;
+    return best;
+}
+
+RECT previewPageArea(HWND preview)
+{
+    RECT client{};
+    GetClientRect(preview, &client);
+    const int w = client.right, h = client.bottom - 41;
+    const int pw = w * 9 / 10, ph = h * 9 / 10;
+    const int left = (w - pw) / 2, top = 41 + (h - ph) / 2;
+    return {left, top, left + pw, top + ph};
+}
+
+std::vector<unsigned char> bitmapPixels(HBITMAP bitmap, int w, int h)
+{
+    const HDC source = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(source, bitmap);
+    std::vector<unsigned char> out = pixelsOf(source, 0, 0, w, h);
+    SelectObject(source, old);
+    DeleteDC(source);
+    return out;
+}
+
+int gallowsStage(const GameProcess& game)
+{
+    const HWND picture = game.control(slovo::ids::kGallows);
+    RECT client{};
+    if (!picture || !GetClientRect(picture, &client))
+        return -1;
+    const HMODULE exe = LoadLibraryExW(gameExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!exe)
+        return -1;
+    std::vector<std::vector<unsigned char>> stages;
+    for (int stage = 0; stage <= 5; ++stage) {
+        const std::wstring name = L"GALLOWS" + std::to_wstring(stage);
+        const auto bitmap = static_cast<HBITMAP>(LoadImageW(exe, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        stages.push_back(bitmap ? bitmapPixels(bitmap, client.right, client.bottom) : std::vector<unsigned char>{});
+        if (bitmap)
+            DeleteObject(bitmap);
+    }
+    FreeLibrary(exe);
+    return nearestByFar(capture(picture, client), stages);
+}
+
+namespace {
+
+BOOL CALLBACK collectWindow(HWND w, LPARAM lp)
+{
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+std::string accessibleName(HWND window, bool& answered)
+{
+    answered = false;
+    IAccessible* object = nullptr;
+    // The header's IID_IAccessible is taken from the library as a thunk, not the identifier.
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object)))
+        || !object)
+        return {};
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    const HRESULT hr = object->get_accName(self, &name);
+    object->Release();
+    answered = SUCCEEDED(hr);
+    std::string text = name ? tk::narrow(std::wstring(name, SysStringLen(name))) : std::string();
+    SysFreeString(name);
+    return text;
+}
+
+} // namespace
+
+std::vector<ReadableText> readableTexts(HWND root)
+{
+    std::vector<HWND> windows{root};
+    EnumChildWindows(root, collectWindow, reinterpret_cast<LPARAM>(&windows));
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::vector<ReadableText> out;
+    for (HWND w : windows) {
+        ReadableText r;
+        r.window = w;
+        r.id = GetDlgCtrlID(w);
+        r.text = windowText(w);
+        wchar_t buffer[1024] = {};
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 5000, &length))
+            r.answered = tk::narrow(std::wstring(buffer, std::min<size_t>(length, 1023)));
+        r.accessibleName = accessibleName(w, r.accessible);
+        out.push_back(std::move(r));
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return out;
 }
 
 void press(const GameProcess& game, char letter)

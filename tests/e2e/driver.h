@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -14,7 +16,8 @@ namespace e2e {
 // Turns a Unix path into the Wine drive Z: form; Windows paths pass unchanged.
 std::wstring windowsPath(const std::string& path);
 
-// An updated base of two words (ОЛЕНЬ, ПУРГА) in the data folder, so the game offers the choice.
+// An updated base of two words in the data folder, so the game offers the choice.
+inline const std::vector<std::string> kUpdatedWords{"ОЛЕНЬ", "ПУРГА"}, kUpdatedHints{"СЕВЕРНОЕ ЖИВОТНОЕ", "СНЕЖНАЯ БУРЯ"};
 void writeUpdatedBase();
 
 // The game under test: SLOVO_GAME, else Slovolovka.exe beside the test.
@@ -25,6 +28,25 @@ std::wstring gameExe();
 void removeDataDirectory();
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// Sends WM_NULL to a window every 100 ms from a thread of its own and keeps the longest time a
+// message waited for its answer: how long the window's thread left its messages alone.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window = nullptr);
+    ~AnswerWatch();
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+    // The window to watch from now on; nullptr pauses.
+    void watch(HWND window) { window_ = window; }
+    DWORD longestMs() const { return longest_; }
+
+private:
+    std::atomic<HWND> window_;
+    std::atomic<DWORD> longest_{0};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 struct MessageBoxInfo {
     HWND handle = nullptr;
@@ -73,11 +95,32 @@ private:
     HWND main_ = nullptr;
 };
 
-// Playing: the letter button of a letter, the word behind the covers (read from the letter
-// labels of the cells that are shown), and a letter pressed until its button is used up.
+// Playing: the letter button of a letter, the word behind the covers, and a letter pressed
+// until its button is used up. The word is known from the base the test gave the game: the
+// entry whose hint shows and whose length is the number of cells shown (the window tree holds
+// no covered letter); empty when the base has no such entry.
 int buttonOf(char letter);
-std::string secretWord(const GameProcess& game);
+std::string secretWord(const GameProcess& game, const std::vector<std::string>& words, const std::vector<std::string>& hints);
 void press(const GameProcess& game, char letter);
+// The gallows stage the picture shows, told by its pixels from the game's six pictures; -1 when
+// none is the nearest by far.
+int gallowsStage(const GameProcess& game);
+
+// What another program reads of a window (cp1251): the text the system keeps for it, the text
+// the window answers WM_GETTEXT with, and the accessible name of its client object.
+struct ReadableText {
+    HWND window = nullptr;
+    int id = 0;
+    std::string text, answered, accessibleName;
+    bool accessible = false; // an accessible object answered
+};
+// The window and every window inside it.
+std::vector<ReadableText> readableTexts(HWND root);
+
+// The candidate nearest to the pixels by far (less than half the distance to any other), or -1;
+// the distance counts the pixels that differ clearly. Each candidate's distance goes to report.
+int nearestByFar(const std::vector<unsigned char>& pixels, const std::vector<std::vector<unsigned char>>& candidates,
+                 std::string* report = nullptr);
 
 // The idle reaction: the starfield's panel shown, the cursor set over the game's window, and real
 // mouse moves until the starfield hides (a move to the remembered point is absorbed).
@@ -117,6 +160,13 @@ HWND waitForWindow(const GameProcess& game, const wchar_t* className,
 // The pixels the screen shows in a part of a window's client area, 24-bit rows bottom up; empty
 // when the window is gone.
 std::vector<unsigned char> capture(HWND window, const RECT& client);
+
+// The print preview's page area in its client: 90 % of the client below the 41-pixel button
+// bar, centred.
+RECT previewPageArea(HWND preview);
+
+// A bitmap's top left corner as a capture of that size holds it.
+std::vector<unsigned char> bitmapPixels(HBITMAP bitmap, int w, int h);
 
 // Saves what the screen shows inside the window's rectangle (the part on the screen) as a 24-bit BMP.
 bool screenshot(HWND window, const std::string& file);

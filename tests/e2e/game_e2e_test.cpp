@@ -1,9 +1,8 @@
 // The game as a player meets it: first start, a win, a loss, the end through Cancel, and the
 // start-up errors, with screenshots kept as artefacts.
-#include "tests/e2e/driver.h"
+#include "tests/e2e/game_e2e.h"
 
 #include "common/error.h"
-#include "editor/core/editor_table.h"
 #include "game/core/app_title.h"
 #include "game/core/puzzle.h"
 #include "game/core/word_base.h"
@@ -13,8 +12,6 @@
 #include "common/win32/win32_file_system.h"
 #include "common/win32/text.h"
 #include "tests/win32/library_marks.h"
-#include "tests/win32/word_double/registration.h"
-#include "toolkit/print_preview.h"
 
 #include <gtest/gtest.h>
 
@@ -26,30 +23,22 @@
 namespace {
 
 using namespace slovo;
+using e2e::closeGame;
+using e2e::fileBytes;
+using e2e::GameE2E;
 using e2e::GameProcess;
 using e2e::gameExe;
+using e2e::kPaths;
 using e2e::removeDataDirectory;
 using e2e::buttonOf;
 using e2e::press;
 using e2e::secretWord;
-
-const BasePaths kPaths = BasePaths::fixedWindows();
 
 std::string settingsPath()
 {
     wchar_t dir[MAX_PATH];
     GetWindowsDirectoryW(dir, MAX_PATH);
     return tk::narrow(dir) + "\\data\\Slovolovka.bin";
-}
-
-std::string fileBytes(const std::string& path)
-{
-    Win32FileSystem fs;
-    try {
-        return fs.readFile(path);
-    } catch (const Error& e) {
-        return e.what();
-    }
 }
 
 // The file names of the libraries the game has loaded, in lower case.
@@ -62,31 +51,6 @@ std::set<std::wstring> loadedLibraries(GameProcess& game)
     }
     return names;
 }
-
-void closeGame(GameProcess& game)
-{
-    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(game.waitForExit(), 0);
-}
-
-class GameE2E : public ::testing::Test {
-protected:
-    void SetUp() override { removeDataDirectory(); }
-    void TearDown() override
-    {
-        removeDataDirectory();
-        e2e::removeSystemLibrary(); // written by the game
-    }
-
-    // Starts the game and waits until its first puzzle shows.
-    void start(GameProcess& game)
-    {
-        ASSERT_TRUE(game.launch(gameExe())) << "the main window did not appear";
-        ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось 9", 0) == 0; }))
-            << tk::wide(game.text(ids::kStatusPane + 3)).size();
-        ASSERT_TRUE(game.sync());
-    }
-};
 
 TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
 {
@@ -104,20 +68,15 @@ TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 93");
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 93");
     EXPECT_EQ(e2e::windowText(game.mainWindow()), kApplicationTitle);
-    EXPECT_EQ(game.text(ids::kGallows), "GALLOWS0");
+    EXPECT_EQ(e2e::gallowsStage(game), 0);
     EXPECT_FALSE(game.enabled(ids::kToolButton + 1)) << "no words.txt: the base menu is closed";
     EXPECT_TRUE(game.enabled(ids::kToolButton + 2));
     EXPECT_FALSE(game.visible(ids::kBaseChoice));
     EXPECT_FALSE(game.visible(ids::kAboutPanel));
     EXPECT_EQ(game.text(ids::kToolButton + 5), "О программе");
 
-    const std::string word = secretWord(game);
-    ASSERT_FALSE(word.empty());
-    std::string hint;
-    for (size_t i = 0; i < builtin.List4.size(); ++i)
-        if (builtin.List4[i] == word)
-            hint = builtin.List3[i];
-    EXPECT_EQ(game.text(ids::kHintLabel), hint);
+    const std::string word = secretWord(game, builtin.List4, builtin.List3);
+    ASSERT_FALSE(word.empty()) << "a hint of the built-in base, over as many cells as its word has letters";
     for (int i = 1; i <= kCells; ++i) {
         const bool used = i <= static_cast<int>(word.size());
         EXPECT_EQ(game.visible(ids::kCellCover + i), used) << i;
@@ -134,14 +93,47 @@ TEST_F(GameE2E, FirstStartSeedsTheStandardBaseAndShowsAPuzzle)
     closeGame(game);
 }
 
+// What another program reads of the whole window tree (window texts, the texts windows answer,
+// accessible names): no covered letter, each uncovered one, and nothing of the gallows' stage.
+void expectNothingGivenAway(const GameProcess& game, const std::string& word, const std::set<char>& pressed, const char* when)
+{
+    bool accessible = false;
+    for (const e2e::ReadableText& r : e2e::readableTexts(game.mainWindow())) {
+        accessible |= r.accessible;
+        for (const std::string* read : {&r.text, &r.answered, &r.accessibleName})
+            EXPECT_EQ(read->find(word), std::string::npos) << when << ": control " << r.id << " reads \"" << *read << "\"";
+        const int cell = r.id - ids::kCellLabel;
+        if (cell >= 1 && cell <= static_cast<int>(word.size())) {
+            const char letter = word[static_cast<size_t>(cell - 1)];
+            const std::string shown = pressed.count(letter) ? std::string(1, letter) : "";
+            EXPECT_EQ(r.text, shown) << when << ": cell " << cell;
+            EXPECT_EQ(r.answered, shown) << when << ": cell " << cell;
+            if (r.accessible) {
+                EXPECT_EQ(r.accessibleName, shown) << when << ": cell " << cell;
+            }
+        }
+        if (r.id == ids::kGallows) {
+            EXPECT_EQ(r.text, "Виселица") << when;
+            EXPECT_EQ(r.answered, "Виселица") << when;
+            if (r.accessible) {
+                EXPECT_EQ(r.accessibleName, "Виселица") << when;
+            }
+        }
+    }
+    EXPECT_TRUE(accessible) << when << ": no window gave an accessible object";
+}
+
 TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
 {
     GameProcess game;
     start(game);
+    const WordBase builtin;
 
     // A win: every distinct letter of the word once.
-    const std::string word = secretWord(game);
-    std::set<char> letters(word.begin(), word.end());
+    const std::string word = secretWord(game, builtin.List4, builtin.List3);
+    ASSERT_FALSE(word.empty());
+    std::set<char> letters(word.begin(), word.end()), pressedLetters;
+    expectNothingGivenAway(game, word, pressedLetters, "before the first letter");
     int pressed = 0;
     for (char c : word) {
         if (!letters.erase(c))
@@ -150,6 +142,9 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
             e2e::screenshot(game.mainWindow(), e2e::artifactPath("before-win.bmp"));
         press(game, c);
         ++pressed;
+        pressedLetters.insert(c);
+        ASSERT_TRUE(game.sync());
+        expectNothingGivenAway(game, word, pressedLetters, ("after " + std::to_string(pressed) + " letters").c_str());
     }
     const auto winBox = game.waitForMessageBox();
     ASSERT_TRUE(winBox.handle) << "no win box after " << pressed << " letters";
@@ -164,10 +159,10 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
     GameProcess::answer(winBox, IDOK);
 
     // The next puzzle, lost with five letters that are not in its word.
-    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 92" && game.text(ids::kGallows) == "GALLOWS0"
+    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3) == "Осталось 92" && e2e::gallowsStage(game) == 0
                                           && game.enabled(ids::kLetterButton + buttonOf(word[0])); }));
     ASSERT_TRUE(game.sync());
-    const std::string next = secretWord(game);
+    const std::string next = secretWord(game, builtin.List4, builtin.List3);
     ASSERT_FALSE(next.empty());
     int misses = 0;
     for (int b = 1; b <= kLetterButtons && misses < 5; ++b) {
@@ -180,7 +175,8 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
         ++misses;
         if (misses < 5) {
             ASSERT_TRUE(game.sync());
-            EXPECT_EQ(game.text(ids::kGallows), "GALLOWS" + std::to_string(misses));
+            EXPECT_TRUE(e2e::waitFor([&] { return e2e::gallowsStage(game) == misses; })) << "stage " << misses;
+            expectNothingGivenAway(game, next, {}, ("at stage " + std::to_string(misses)).c_str());
         }
     }
     const auto lossBox = game.waitForMessageBox();
@@ -188,7 +184,13 @@ TEST_F(GameE2E, WinThenLossThenCancelEndsTheProgram)
     EXPECT_EQ(lossBox.title, "Error");
     EXPECT_EQ(lossBox.text, "Все попытки исчерпаны! \r\nВам не удалось угадать\r\nслово... Вы повешены..:)\r\n\r\n"
                             "Попробуем еше разок??");
-    EXPECT_EQ(game.text(ids::kGallows), "GALLOWS5");
+    expectNothingGivenAway(game, next, {}, "lost");
+    // The box aside, so the whole picture shows.
+    RECT box{};
+    GetWindowRect(lossBox.handle, &box);
+    SetWindowPos(lossBox.handle, nullptr, GetSystemMetrics(SM_CXSCREEN) - (box.right - box.left),
+                 GetSystemMetrics(SM_CYSCREEN) - (box.bottom - box.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(e2e::waitFor([&] { return e2e::gallowsStage(game) == 5; })) << "the whole figure";
     EXPECT_EQ(game.text(ids::kStatusPane + 2), "Не отгадано 1");
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 91");
     EXPECT_TRUE(game.visible(ids::kCellCover + 1)) << "a lost word stays covered";
@@ -270,7 +272,7 @@ TEST_F(GameE2E, UpdatedBaseIsOfferedAndEnterChoosesIt)
     ASSERT_TRUE(game.sync());
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 2");
     EXPECT_EQ(game.text(ids::kStatusPane + 3), "Осталось 2");
-    const std::string word = secretWord(game);
+    const std::string word = secretWord(game, e2e::kUpdatedWords, e2e::kUpdatedHints);
     EXPECT_EQ(word, "ОЛЕНЬ") << "with two entries the first is drawn";
     EXPECT_EQ(game.text(ids::kHintLabel), "СЕВЕРНОЕ ЖИВОТНОЕ");
 
@@ -443,7 +445,8 @@ TEST_F(GameE2E, SecondInstanceBringsTheFirstsWinBoxForward)
 {
     GameProcess first;
     start(first);
-    const std::string word = secretWord(first);
+    const WordBase builtin;
+    const std::string word = secretWord(first, builtin.List4, builtin.List3);
     std::set<char> letters(word.begin(), word.end());
     for (char c : word)
         if (letters.erase(c))
@@ -591,308 +594,3 @@ TEST_F(GameE2E, ACorruptSettingsFileStillLetsTheGameStart)
 }
 
 } // namespace
-
-TEST_F(GameE2E, EditorEditsARowInsertsAndDeletesRowsAndSaves)
-{
-    GameProcess game;
-    start(game);
-    const HWND grid = e2e::openEditor(game);
-    ASSERT_TRUE(grid);
-    e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-editor.bmp"));
-    const e2e::EditorSteps steps{1, "ЛОСЬ", "ЗВЕРЬ"};
-    ASSERT_TRUE(e2e::runEditorSteps(game, grid, steps));
-
-    PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuSave, 0);
-    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
-    WordBase builtin;
-    StringList words = builtin.List4, hints = builtin.List3;
-    e2e::applyEditorSteps(steps, words, hints);
-    EXPECT_EQ(fileBytes(kPaths.stwords), formatLines(words));
-    EXPECT_EQ(fileBytes(kPaths.sthints), formatLines(hints));
-    EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов 92") << "the next puzzle comes from the saved lists";
-    const std::string word = secretWord(game);
-    EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
-    closeGame(game);
-}
-
-TEST_F(GameE2E, EditorCancelSwitchAndTextExport)
-{
-    Win32FileSystem fs;
-    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
-    fs.writeFile(kPaths.words, "ОЛЕНЬ\r\nПУРГА\r\n");
-    fs.writeFile(kPaths.hints, "ЖИВОТНОЕ\r\nБУРЯ\r\n");
-    GameProcess game;
-    ASSERT_TRUE(game.launch(gameExe()));
-    ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
-    game.click(ids::kChoiceOk);
-    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 4) == "Всего слов 2"; }));
-
-    // The updated base in use: switch the editor to the standard base, export, then cancel.
-    ASSERT_TRUE(e2e::openEditor(game));
-    const HWND form = game.control(ids::kEditorForm);
-    PostMessageW(form, WM_COMMAND, ids::kMenuStandar, 0);
-    ASSERT_TRUE(game.sync());
-    const std::string words = fileBytes(kPaths.words), stwords = fileBytes(kPaths.stwords);
-
-    // The text export through the real save dialog.
-    const std::string target = kPaths.directory + "\\e2e-export.txt";
-    PostMessageW(form, WM_COMMAND, ids::kMenuDoc1, 0);
-    std::string proposed;
-    ASSERT_TRUE(e2e::saveThroughDialog(game, "Сохранение базы в текстовом формате", target, proposed));
-    EXPECT_EQ(proposed, "slovolovka.txt");
-    ASSERT_TRUE(e2e::waitFor([&] { return GetFileAttributesW(tk::wide(target).c_str()) != INVALID_FILE_ATTRIBUTES; }));
-    ASSERT_TRUE(game.sync());
-    const std::string text = fileBytes(target);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 94) << "the standard base after the switch, and the header";
-    EXPECT_EQ(text.find("\r\n"), text.find(" \r\n") + 1) << "each line ends in a space";
-
-    // Back to the updated base: the next export holds its two pairs.
-    PostMessageW(form, WM_COMMAND, ids::kMenuObnovl, 0);
-    const std::string second = kPaths.directory + "\\e2e-export-updated.txt";
-    PostMessageW(form, WM_COMMAND, ids::kMenuDoc1, 0);
-    ASSERT_TRUE(e2e::saveThroughDialog(game, "Сохранение базы в текстовом формате", second, proposed));
-    ASSERT_TRUE(e2e::waitFor([&] { return GetFileAttributesW(tk::wide(second).c_str()) != INVALID_FILE_ATTRIBUTES; }));
-    ASSERT_TRUE(game.sync());
-    tk::GridModel updated = makeEditorTable();
-    fillTable(updated, {"ОЛЕНЬ", "ПУРГА"}, {"ЖИВОТНОЕ", "БУРЯ"});
-    EXPECT_EQ(fileBytes(second), textExport(updated.cells()));
-
-    PostMessageW(form, WM_COMMAND, ids::kMenuOtmena, 0);
-    ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }));
-    EXPECT_EQ(fileBytes(kPaths.words), words) << "cancel writes nothing";
-    EXPECT_EQ(fileBytes(kPaths.stwords), stwords);
-    closeGame(game);
-}
-
-namespace {
-
-using Cells = std::vector<std::vector<std::string>>;
-
-// The editor's table over a base of n pairs, the built-in ones over and over.
-Cells editorTableOf(size_t n, StringList& words, StringList& hints)
-{
-    const WordBase builtin;
-    words.clear();
-    hints.clear();
-    for (size_t i = 0; i < n; ++i) {
-        words.push_back(builtin.List4[i % builtin.List4.size()]);
-        hints.push_back(builtin.List3[i % builtin.List3.size()]);
-    }
-    tk::GridModel table = makeEditorTable();
-    fillTable(table, words, hints);
-    return table.cells();
-}
-
-// The preview's page area: 90 % of the client below the 41-pixel button bar, centred.
-RECT pageArea(HWND preview)
-{
-    RECT client{};
-    GetClientRect(preview, &client);
-    const int w = client.right, h = client.bottom - 41;
-    const int pw = w * 9 / 10, ph = h * 9 / 10;
-    const int left = (w - pw) / 2, top = 41 + (h - ph) / 2;
-    return {left, top, left + pw, top + ph};
-}
-
-// The page as the print layout draws it on white, in the pixels of a capture of that size.
-std::vector<unsigned char> renderedPage(const tk::PrintLayout& layout, int page, SIZE pageSize, int w, int h)
-{
-    const HDC screen = GetDC(nullptr);
-    const HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(mem, dib);
-    const RECT target{0, 0, w, h};
-    FillRect(mem, &target, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    tk::drawPrintPage(mem, layout.page(page), target, pageSize);
-    GdiFlush();
-    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
-    const auto* begin = static_cast<const unsigned char*>(bits);
-    std::vector<unsigned char> out(begin, begin + stride * static_cast<size_t>(h));
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return out;
-}
-
-// Pixels that differ clearly; font smoothing on the screen may differ from a bitmap's.
-size_t distance(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    if (a.size() != b.size())
-        return std::max(a.size(), b.size());
-    size_t differing = 0;
-    for (size_t i = 0; i + 2 < a.size(); i += 3)
-        differing += std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 96;
-    return differing;
-}
-
-} // namespace
-
-// A base long enough for three printed pages: the preview's "Previous" and "Next", clicked with
-// the real mouse, step through them; the page shown is the one the print layout makes for that
-// page, and each button is enabled only while there is a page to go to.
-TEST_F(GameE2E, PrintPreviewPageButtonsStepThroughThreePages)
-{
-    const tk::GdiPrintMeasurer measurer;
-    const SIZE pageSize = tk::printablePageSize();
-    StringList words, hints;
-    const Cells probe = editorTableOf(93, words, hints);
-    const int perPage = tk::PrintLayout(probe, pageSize.cx, pageSize.cy, measurer).rowsPerPage();
-    // Two full pages and half of a third, the header row included.
-    const Cells cells = editorTableOf(static_cast<size_t>(2 * perPage + perPage / 2 - 1), words, hints);
-    const tk::PrintLayout layout(cells, pageSize.cx, pageSize.cy, measurer);
-    ASSERT_EQ(layout.pageCount(), 3) << words.size() << " pairs at " << layout.rowsPerPage() << " rows per page";
-
-    Win32FileSystem fs;
-    CreateDirectoryW(tk::wide(kPaths.directory).c_str(), nullptr);
-    fs.writeFile(kPaths.stwords, formatLines(words));
-    fs.writeFile(kPaths.sthints, formatLines(hints));
-    GameProcess game;
-    ASSERT_TRUE(game.launch(gameExe()));
-    ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 4) == "Всего слов " + std::to_string(words.size()); }))
-        << game.text(ids::kStatusPane + 4);
-    ASSERT_TRUE(e2e::openEditor(game));
-    PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuN4, 0);
-    const HWND preview = e2e::waitForWindow(game, L"TSlovoPreview");
-    ASSERT_TRUE(preview) << "no preview";
-    EXPECT_EQ(e2e::windowText(preview), "Preview");
-    const HWND previous = FindWindowExW(preview, nullptr, L"Button", L"Previous");
-    const HWND next = FindWindowExW(preview, nullptr, L"Button", L"Next");
-    const HWND close = FindWindowExW(preview, nullptr, L"Button", L"Close");
-    ASSERT_TRUE(previous && next && close);
-
-    const RECT area = pageArea(preview);
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    std::vector<std::vector<unsigned char>> pages(4);
-    for (int p = 1; p <= 3; ++p)
-        pages[static_cast<size_t>(p)] = renderedPage(layout, p, pageSize, w, h);
-    // The page the preview shows: the nearest of the three, with the distances for a failure.
-    std::string distances;
-    const auto shown = [&] {
-        const std::vector<unsigned char> now = e2e::capture(preview, area);
-        int best = 0;
-        size_t bestDistance = 0;
-        distances.clear();
-        for (int p = 1; p <= 3; ++p) {
-            const size_t d = distance(now, pages[static_cast<size_t>(p)]);
-            distances += " page " + std::to_string(p) + ": " + std::to_string(d);
-            if (best == 0 || d < bestDistance) {
-                best = p;
-                bestDistance = d;
-            }
-        }
-        // Nearest by far: less than half the distance to any other page.
-        for (int p = 1; p <= 3; ++p)
-            if (p != best && distance(now, pages[static_cast<size_t>(p)]) < 2 * bestDistance)
-                return 0;
-        return best;
-    };
-    const auto centre = [](HWND button) {
-        RECT r{};
-        GetWindowRect(button, &r);
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    };
-
-    ASSERT_TRUE(e2e::waitFor([&] { return shown() == 1; }, std::chrono::seconds(10))) << "opens on page 1;" << distances;
-    EXPECT_FALSE(IsWindowEnabled(previous));
-    EXPECT_TRUE(IsWindowEnabled(next));
-    e2e::screenshot(preview, e2e::artifactPath("e2e-preview-page1.bmp"));
-    const struct {
-        const char* button;
-        int page;
-        bool previousEnabled, nextEnabled;
-    } steps[] = {
-        {"Next", 2, true, true},     {"Next", 3, true, false},      {"Next", 3, true, false}, // the last page stays
-        {"Previous", 2, true, true}, {"Previous", 1, false, true}, {"Previous", 1, false, true},
-        {"Next", 2, true, true},
-    };
-    for (const auto& step : steps) {
-        const std::string what = std::string(step.button) + " to page " + std::to_string(step.page);
-        ASSERT_TRUE(e2e::mouseClick(centre(std::string(step.button) == "Next" ? next : previous))) << what;
-        ASSERT_TRUE(game.sync()) << what;
-        EXPECT_TRUE(e2e::waitFor([&] { return shown() == step.page; }, std::chrono::seconds(10))) << what << ";" << distances;
-        EXPECT_EQ(IsWindowEnabled(previous) != FALSE, step.previousEnabled) << what;
-        EXPECT_EQ(IsWindowEnabled(next) != FALSE, step.nextEnabled) << what;
-        if (step.page == 3)
-            e2e::screenshot(preview, e2e::artifactPath("e2e-preview-page3.bmp"));
-    }
-    e2e::screenshot(preview, e2e::artifactPath("e2e-preview-page2.bmp"));
-
-    ASSERT_TRUE(e2e::mouseClick(centre(close)));
-    EXPECT_TRUE(e2e::waitFor([&] { return !IsWindowVisible(preview); })) << "Close ends the preview";
-    EXPECT_TRUE(game.visible(ids::kEditorGrid)) << "the editor stays";
-    SetCursorPos(10, 700);
-    closeGame(game);
-}
-
-// The document export through the real save dialog against the word processor's TEST DOUBLE
-// (tests/win32/word_double: the real word processor cannot exist here), told to fail at the
-// table: the server's own message reaches the central error box, and the server was told to quit.
-TEST_F(GameE2E, EditorDocumentExportShowsTheServersMessageAndQuitsIt)
-{
-    const char* dll = std::getenv("SLOVO_WORD_DOUBLE");
-    ASSERT_TRUE(dll) << "SLOVO_WORD_DOUBLE names the double";
-    const word_double::Registration registration(e2e::windowsPath(dll));
-    ASSERT_TRUE(registration.ok());
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::string log = tk::narrow(temp) + "slovo_e2e_word_double.log";
-    const std::string target = tk::narrow(temp) + "slovo_e2e_export.doc";
-    DeleteFileW(tk::wide(log).c_str());
-    DeleteFileW(tk::wide(target).c_str());
-    const std::string message = "Недостаточно памяти для новой таблицы";
-    // The game inherits the steering.
-    const std::pair<const wchar_t*, std::wstring> steering[] = {
-        {word_double::kLogVariable, tk::wide(log)}, {word_double::kFailVariable, L"Tables.Add"},
-        {word_double::kFailMessageVariable, tk::wide(message)}};
-    for (const auto& [name, value] : steering)
-        SetEnvironmentVariableW(name, value.c_str());
-    GameProcess game;
-    start(game);
-    for (const auto& entry : steering)
-        SetEnvironmentVariableW(entry.first, nullptr);
-    ASSERT_TRUE(e2e::openEditor(game));
-
-    PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuSavexls, 0);
-    std::string proposed;
-    ASSERT_TRUE(e2e::saveThroughDialog(game, "Сохранение базы в формат Word", target, proposed));
-    EXPECT_EQ(proposed, "slovolovka.doc");
-    const auto box = game.waitForMessageBox();
-    ASSERT_TRUE(box.handle) << "no error box";
-    EXPECT_EQ(box.title, kApplicationTitle);
-    EXPECT_EQ(box.text, message + ".") << "the server's message, with the error box's full stop";
-    Sleep(200); // the box paints its text after it shows
-    e2e::screenshot(box.handle, e2e::artifactPath("e2e-word-export-error.bmp"));
-    GameProcess::answer(box, IDOK);
-    ASSERT_TRUE(e2e::waitFor([&] { return !IsWindow(box.handle); }));
-
-    std::vector<std::string> calls;
-    const std::string bytes = fileBytes(log);
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                                                         static_cast<int>(text.size()))));
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = text.find(L'\n', start);
-        calls.push_back(tk::narrow(text.substr(start, end - start)));
-        if (end == std::wstring::npos)
-            break;
-    }
-    const std::vector<std::string> expected{
-        "CreateInstance -> Application#1",
-        "Application#1.Documents -> Documents#2",
-        "Documents#2.Add() -> Document#3",
-        "Document#3.Range(0, 0) -> Range#4",
-        "Document#3.Tables -> Tables#5",
-        "Tables#5.Add(Range#4, 94, 3) -> fails: " + message,
-        "Application#1.Quit()",
-        "Application#1 released, 0 objects left",
-    };
-    EXPECT_EQ(calls, expected) << "the server's log:\n" << tk::narrow(text);
-    EXPECT_EQ(GetFileAttributesW(tk::wide(target).c_str()), INVALID_FILE_ATTRIBUTES) << "nothing saved";
-    EXPECT_TRUE(game.visible(ids::kEditorGrid)) << "the editor stays open";
-    DeleteFileW(tk::wide(log).c_str());
-    closeGame(game);
-}

@@ -1,7 +1,8 @@
 // The editor's update from the Internet on the real game, against the loopback server on the
 // address the game was built with: the import of the server's base, and the result lines of a
-// missing control file, of a server that is not there and of a forged file count, with screenshots
-// of the update panel.
+// missing control file, of a server that is not there and of a forged file count, a base file
+// that stalls or ends short while the game goes on answering, and the game closed during a stall,
+// with screenshots of the update panel.
 #include "tests/e2e/desktop.h"
 #include "tests/e2e/driver.h"
 
@@ -136,6 +137,8 @@ protected:
     }
     void TearDown() override
     {
+        if (!original_.empty())
+            serveHealthyBase();
         DeleteFileW(tk::wide(env("SLOVO_OFFLINE_FLAG")).c_str());
         removeDataDirectory();
         RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
@@ -143,11 +146,17 @@ protected:
         marks::removeFolder(planted_);
     }
 
-    // The game on its first puzzle, the editor open, the update started.
-    void startUpdate(GameProcess& game, const std::wstring& exe = gameExe())
+    // The game on its first puzzle, the editor open, the update started. With an updated base the
+    // start's choice takes it.
+    void startUpdate(GameProcess& game, const std::wstring& exe = gameExe(), bool updatedBase = false)
     {
         ASSERT_TRUE(game.launch(exe)) << "the main window did not appear";
-        ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind("Осталось 9", 0) == 0; }));
+        if (updatedBase) {
+            ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kBaseChoice); }));
+            game.click(ids::kChoiceOk);
+        }
+        const char* const left = updatedBase ? "Осталось 2" : "Осталось 9";
+        ASSERT_TRUE(e2e::waitFor([&] { return game.text(ids::kStatusPane + 3).rfind(left, 0) == 0; }));
         game.click(ids::kToolButton + 4);
         ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kEditorGrid); }));
         ASSERT_TRUE(game.sync());
@@ -181,7 +190,33 @@ protected:
         EXPECT_EQ(game.waitForExit(), 0);
     }
 
+    // The server's control file with its base file's address behind a misbehaving path.
+    void serveBaseAt(const std::string& path)
+    {
+        if (original_.empty()) {
+            original_ = fileBytes(std::string(SLOVO_SERVER_DIR) + "\\update\\slovolovka.INF");
+            const std::string design = "http://127.0.0.1:8080", host = baseUrl().substr(0, baseUrl().find("/update/"));
+            original_.replace(original_.find(design), design.size(), host);
+        }
+        std::string bytes = original_;
+        const std::string at = "/update/slovolovka.txt";
+        bytes.replace(bytes.find(at), at.size(), path + at);
+        writeBytes(root_ + "\\update\\slovolovka.INF", bytes);
+    }
+    void serveHealthyBase() { writeBytes(root_ + "\\update\\slovolovka.INF", original_); }
+    static std::string baseUrl(const std::string& path = "")
+    {
+        const std::string control = wu::programUpdateUrl();
+        return control.substr(0, control.rfind("/update/")) + path + "/update/slovolovka.txt";
+    }
+    static bool listed(const GameProcess& game, const std::string& status)
+    {
+        const auto items = statusItems(game);
+        return std::find(items.begin(), items.end(), kStatusPrefix + status) != items.end();
+    }
+
     std::string root_;
+    std::string original_;
     std::wstring planted_;
 };
 
@@ -223,9 +258,8 @@ TEST_F(UpdateE2E, TheEditorsUpdateImportsTheServersBase)
     EXPECT_TRUE(game.enabled(ids::kToolButton + 1)) << "База";
     EXPECT_EQ(game.text(ids::kStatusPane + 4), "Всего слов " + std::to_string(served.words.size()))
         << "the puzzle counts the new base";
-    const std::string word = e2e::secretWord(game);
-    EXPECT_NE(std::find(served.words.begin(), served.words.end(), word), served.words.end())
-        << "the new puzzle's word comes from the new base: " << word;
+    const std::string word = e2e::secretWord(game, served.words, served.hints);
+    EXPECT_FALSE(word.empty()) << "the new puzzle's word comes from the new base: " << game.text(ids::kHintLabel);
     WordBase builtin;
     EXPECT_EQ(std::find(builtin.List4.begin(), builtin.List4.end(), word), builtin.List4.end()) << word;
 
@@ -283,6 +317,79 @@ TEST_F(UpdateE2E, AForgedFileCountLeavesTheGameAnswering)
     EXPECT_EQ(game.waitForExit(), 0);
 }
 
+TEST_F(UpdateE2E, ABaseThatStallsOrEndsShortLeavesTheGameAnsweringAndTheBaseAsItWas)
+{
+    // Headers and 10,000 bytes, then silence; and half the announced length, then closed. Each
+    // run fails its download while the game answers, the updated base stays byte for byte, and
+    // the next run against the healthy server imports the server's base.
+    const GridFile served = parseGridFile(fileBytes(std::string(SLOVO_SERVER_DIR) + "\\update\\slovolovka.txt"),
+                                          "slovolovka.txt");
+    for (const std::string path : {"/stall/10000", "/short/27000"}) {
+        SCOPED_TRACE(path);
+        removeDataDirectory();
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
+        e2e::writeUpdatedBase();
+        const std::string words = fileBytes(kPaths.words), hints = fileBytes(kPaths.hints);
+        serveBaseAt(path);
+        const std::string url = baseUrl(path);
+        GameProcess game;
+        e2e::AnswerWatch watch;
+        ASSERT_NO_FATAL_FAILURE(startUpdate(game, gameExe(), true));
+        watch.watch(game.mainWindow());
+        // Two seconds in, a stall has begun (nothing here waits on the game): the window still
+        // paints what was uncovered.
+        Sleep(2000);
+        RedrawWindow(game.mainWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        EXPECT_TRUE(e2e::waitFor([&] { return game.painted(); }, std::chrono::seconds(2)));
+        ASSERT_TRUE(e2e::waitFor([&] { return listed(game, "Download : " + url); })) << joined(statusItems(game));
+        // Within 35 s of the silence: the failed download, its result line and the cancel button.
+        ASSERT_TRUE(e2e::waitFor([&] { return game.enabled(ids::kEditorUpdateCancel); }, std::chrono::seconds(35)))
+            << joined(statusItems(game));
+        ASSERT_TRUE(e2e::waitFor([&] { return listed(game, "Closed Internet connection"); }));
+        watch.watch(nullptr);
+        ASSERT_TRUE(game.sync());
+        expectInOrder(statusItems(game), {"Download : " + url, "Cannot download update file : " + url,
+                                          "Finished processing update control file", "Closed Internet connection"});
+        EXPECT_EQ(game.text(ids::kEditorResultLine), kNoConnection);
+        EXPECT_LE(watch.longestMs(), 500u) << "the game left a message unanswered that long";
+        e2e::screenshot(game.mainWindow(), e2e::artifactPath("e2e-update-" + path.substr(1, path.rfind('/') - 1) + ".bmp"));
+        EXPECT_EQ(fileBytes(kPaths.words), words);
+        EXPECT_EQ(fileBytes(kPaths.hints), hints);
+        EXPECT_FALSE(exists(kPaths.download)) << "no part of the base under its name";
+        WIN32_FIND_DATAW found;
+        const HANDLE temporary = FindFirstFileW(tk::wide(kPaths.directory + "\\WUPD*").c_str(), &found);
+        EXPECT_EQ(temporary, INVALID_HANDLE_VALUE) << "a temporary file was left";
+        if (temporary != INVALID_HANDLE_VALUE)
+            FindClose(temporary);
+
+        // The failed run remembered nothing: the next one fetches and imports the base.
+        serveHealthyBase();
+        game.click(ids::kEditorUpdateCancel);
+        ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorUpdatePanel); }));
+        PostMessageW(game.control(ids::kEditorForm), WM_COMMAND, ids::kMenuUpdate, 0);
+        ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }, std::chrono::seconds(20)))
+            << joined(statusItems(game));
+        ASSERT_TRUE(game.sync());
+        EXPECT_EQ(fileBytes(kPaths.words), formatLines(served.words));
+        EXPECT_EQ(fileBytes(kPaths.hints), formatLines(served.hints));
+        PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(game.waitForExit(), 0);
+    }
+}
+
+TEST_F(UpdateE2E, ClosingTheGameDuringAStallEndsIt)
+{
+    serveBaseAt("/stall/10000");
+    GameProcess game;
+    ASSERT_NO_FATAL_FAILURE(startUpdate(game));
+    // By then the base's first bytes are in and the server is silent. Nothing here waits on the
+    // game: a game stuck in its download would keep a sent message too.
+    Sleep(2000);
+    ASSERT_FALSE(game.enabled(ids::kEditorUpdateCancel)) << "the run is over already";
+    PostMessageW(game.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(game.waitForExit(std::chrono::seconds(5)), 0) << "the game did not end in order";
+}
+
 TEST_F(UpdateE2E, AnUnreachableServerShowsTheNoConnectionLine)
 {
     const std::string flag = env("SLOVO_OFFLINE_FLAG");
@@ -320,7 +427,10 @@ TEST_F(UpdateE2E, LibrariesBesideTheGameAreNeverLoaded)
     ASSERT_TRUE(e2e::waitFor([&] { return !game.visible(ids::kEditorHost); }, std::chrono::seconds(30)))
         << "the update was not imported\n" << joined(statusItems(game));
     ASSERT_TRUE(game.sync());
-    e2e::press(game, e2e::secretWord(game).front()); // the sound of an uncovered letter
+    // The imported base, as the game wrote it.
+    const std::string word = e2e::secretWord(game, parseLines(fileBytes(kPaths.words)), parseLines(fileBytes(kPaths.hints)));
+    ASSERT_FALSE(word.empty());
+    e2e::press(game, word.front()); // the sound of an uncovered letter
     game.click(ids::kToolButton + 5);
     ASSERT_TRUE(e2e::waitFor([&] { return game.visible(ids::kAboutPanel); }));
     game.click(ids::kAboutClose);

@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
 """Loopback HTTP(S) server for the update tests: serves a folder; /status/NNN/... answers NNN;
 /endless/... answers with bytes that never end; /redirect/URL sends the client on to URL.
+Misbehaving, for the file at the rest of the path, always announcing its whole length:
+/silent/... reads the request and sends nothing; /stall/N/... sends the headers and the first N
+bytes, then nothing; /short/N/... sends N bytes and closes; /reset/N/... sends N bytes and
+resets the connection; /slow/N/... sends N bytes a second. A silent connection is held until the
+client closes it (at most 90 s).
 
 Usage: update_server.py [--at ADDRESS:PORT] [--offline-flag FILE] ROOT PORT_FILE [CERT KEY]; with a
 certificate it speaks HTTPS. Without --at it takes a free port of 127.0.0.1. While the offline flag
@@ -8,7 +13,9 @@ file exists the listening socket is closed (connections are refused); FILE.state
 "down", otherwise "up"."""
 import http.server
 import os
+import socket
 import ssl
+import struct
 import sys
 import threading
 import time
@@ -28,6 +35,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
+        if len(parts) > 1 and parts[1] == "silent":
+            self.hold()
+            return
+        if len(parts) > 3 and parts[1] in ("stall", "short", "reset", "slow") and parts[2].isdigit():
+            self.misbehave(parts[1], int(parts[2]), "/" + "/".join(parts[3:]))
+            return
         if len(parts) > 1 and parts[1] == "endless":
             self.send_response(200)
             self.end_headers()
@@ -37,6 +50,52 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             except OSError:
                 return
         super().do_GET()
+
+    def hold(self):
+        """Sends nothing more until the client gives up."""
+        self.close_connection = True
+        self.connection.settimeout(90)
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+
+    def misbehave(self, kind, n, path):
+        try:
+            with open(self.translate_path(path), "rb") as f:
+                body = f.read()
+        except OSError:
+            self.send_error(404)
+            return
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.close_connection = True
+        try:
+            if kind == "slow":
+                step = max(1, n // 10)
+                for at in range(0, len(body), step):
+                    self.wfile.write(body[at:at + step])
+                    self.wfile.flush()
+                    time.sleep(step / n)
+                return
+            self.wfile.write(body[:n])
+            self.wfile.flush()
+            if kind == "stall":
+                self.hold()
+            elif kind == "reset":
+                self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.connection.close()
+        except OSError:
+            pass
+
+    def finish(self):
+        # A connection reset on purpose is already closed.
+        try:
+            super().finish()
+        except OSError:
+            pass
 
     def log_message(self, *args):
         pass

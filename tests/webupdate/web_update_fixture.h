@@ -55,12 +55,12 @@ inline bool exists(const std::string& path)
     return GetFileAttributesW(tk::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-inline std::optional<std::string> registryValue(const char* name)
+inline std::optional<std::string> registryValue(const char* name, const std::string& section = "slovolovka")
 {
     wchar_t buf[512];
     DWORD size = sizeof buf;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"slovolovka\\slovolovka", tk::wide(name).c_str(), RRF_RT_REG_SZ, nullptr, buf,
-                     &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, tk::wide("slovolovka\\" + section).c_str(), tk::wide(name).c_str(),
+                     RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
         return std::nullopt;
     return tk::narrow(buf);
 }

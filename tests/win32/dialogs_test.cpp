@@ -260,6 +260,50 @@ TEST(HtmlListBox, ItemsAreMarkupAsHighAsTheirText)
     EXPECT_EQ(list.count(), 0);
 }
 
+// An item wraps within the room beside the scroll bar also when it came before the bar showed,
+// and showLast brings the newest item into view.
+TEST(HtmlListBox, ItemsWrapBesideTheScrollBarAndTheNewestShows)
+{
+    tk::DialogWindow host("list", 400, 300, RGB(255, 255, 255));
+    tk::MarkupStyle style;
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    // Lists whose bar already shows: one as wide as the list under test, one wider by the bar.
+    tk::HtmlListBox room(&host, "room", tk::Bounds{0, 0, 300, 60}, style, 9, false);
+    tk::HtmlListBox wider(&host, "wider", tk::Bounds{0, 60, 300 + bar, 60}, style, 10, false);
+    for (int i = 0; i < 10; ++i) {
+        room.addItem("строка");
+        wider.addItem("строка");
+    }
+    const LRESULT line = SendMessageW(room.handle(), LB_GETITEMHEIGHT, 0, 0);
+    // A text that needs a second line beside the bar, and not in the whole width: an address
+    // growing a letter at a time moves to a line of its own.
+    std::string text = "Download : http://";
+    LRESULT beside = line;
+    while (beside == line && text.size() < 400) {
+        text += "x";
+        room.addItem(text);
+        wider.addItem(text);
+        beside = SendMessageW(room.handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(room.count() - 1), 0);
+    }
+    ASSERT_GT(beside, line);
+    ASSERT_EQ(SendMessageW(wider.handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(wider.count() - 1), 0), line);
+
+    tk::HtmlListBox list(&host, "list", tk::Bounds{0, 120, 300, 60}, style, 11, false);
+    list.addItem(text);
+    for (int i = 0; i < 10; ++i)
+        list.addItem("строка");
+    ASSERT_NE(GetWindowLongPtrW(list.handle(), GWL_STYLE) & WS_VSCROLL, 0) << "the bar shows";
+    EXPECT_EQ(SendMessageW(list.handle(), LB_GETITEMHEIGHT, 0, 0), beside) << "measured before the bar showed";
+    EXPECT_EQ(SendMessageW(list.handle(), LB_GETTOPINDEX, 0, 0), 0);
+    list.showLast();
+    RECT client, last;
+    GetClientRect(list.handle(), &client);
+    SendMessageW(list.handle(), LB_GETITEMRECT, static_cast<WPARAM>(list.count() - 1), reinterpret_cast<LPARAM>(&last));
+    EXPECT_GE(last.top, 0);
+    EXPECT_LE(last.bottom, client.bottom) << "the newest item shows whole";
+    EXPECT_GT(SendMessageW(list.handle(), LB_GETTOPINDEX, 0, 0), 0);
+}
+
 void pumpFor(int ms)
 {
     const DWORD until = GetTickCount() + static_cast<DWORD>(ms);

@@ -267,12 +267,14 @@ struct TextRoom {
 
 TextRoom textRoom(tk::Control& c)
 {
-    const std::string text = c.text();
+    // A covered cell draws its letter, which its window text holds back.
+    auto* label = dynamic_cast<tk::Label*>(&c);
+    const std::string text = label ? label->drawnText() : c.text();
     const int dpi = c.dpi();
     const RECT r = clientRect(c.handle());
     if (text.empty())
         return {};
-    if (auto* label = dynamic_cast<tk::Label*>(&c)) {
+    if (label) {
         // The one wrapping label (the hint of the puzzle) must keep its lines inside its height.
         if (GetDlgCtrlID(c.handle()) == ids::kHintLabel)
             return {wrappedHeight(label->font(), text, r.right), r.bottom, label->font()};

@@ -1,14 +1,15 @@
 // The editor's update from the Internet in process inside a real main window, against the loopback
 // HTTP server with the server's own control file and base: the panel, its status list and result
 // line, the import on the timer into the real files under C:\Windows\data, an imported empty word,
-// and the failures (a missing control file, a server nobody answers for, a run with nothing to
-// import, an import that cannot read or write).
+// and the failures (a missing control file or base file, a server nobody answers for, a page that
+// is no control file, a run with nothing to import, an import that cannot read or write).
 #include <winsock2.h> // before <windows.h>, which the window headers bring
 
 #include "game/win32/main_window.h"
 
 #include "game/core/grid_file.h"
 #include "editor/core/editor_table.h"
+#include "editor/win32/editor_ids.h"
 #include "tests/e2e/driver.h"
 #include "tests/win32/game_process.h"
 #include "common/win32/text.h"
@@ -214,19 +215,43 @@ std::string deadAddress()
     return "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
 }
 
+const char* const kNoConnection = "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!....";
+
 TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
 {
     struct Case {
         std::string url;
         std::vector<std::string> statuses; // in this order, possibly with others between
+        std::string line;
+        uint32_t colour;     // red until a block of a download arrived
+        std::string absent;  // a status that must not be listed
     };
     const std::string missing = base() + "/status/404/update/slovolovka.INF";
     const std::string dead = deadAddress() + "/update/slovolovka.INF";
+    // A base file not found after 12 statuses: the last ones lie below the list's nine rows.
+    std::string control = serverFile("update/slovolovka.INF");
+    const std::string design = "http://127.0.0.1:8080/update/";
+    control.replace(control.find(design), design.size(), base() + "/status/404/update/");
+    serve("base404.INF", control);
+    const std::string baseMissing = base() + "/status/404/update/slovolovka.txt";
+    // A page that is no control file, as a network's sign-in page answers every address.
+    serve("signin.INF", "<html><body>Sign in to the network</body></html>\r\n");
     const Case cases[] = {
-        {missing, {"Download : " + missing, "Http status : 404", "Update control file not found",
-                   "Closed Internet connection"}},
-        {dead, {"Checking for Internet connection", "Found open Internet connection", "Download : " + dead,
-                "File not found : " + dead, "Update control file not found", "Closed Internet connection"}},
+        {missing,
+         {"Download : " + missing, "Http status : 404", "Update control file not found", "Closed Internet connection"},
+         kNoConnection, 0x0000FFu, ""},
+        {dead,
+         {"Checking for Internet connection", "Found open Internet connection", "Download : " + dead,
+          "File not found : " + dead, "Update control file not found", "Closed Internet connection"},
+         kNoConnection, 0x0000FFu, ""},
+        {base() + "/update/base404.INF",
+         {"Found file update instruction", "Download : " + baseMissing, "Http status : 404",
+          "Cannot download update file : " + baseMissing, "Closed Internet connection"},
+         kNoConnection, 0x000000u, ""},
+        {base() + "/update/signin.INF",
+         {"Update control file found", "No new version found", "Closed Internet connection"},
+         "<IMG src=\"icon_roach.gif\" align=\"top\">    Вы используете самую новую версию базы слов...", 0x000000u,
+         "New version found"},
     };
     const char* const prefix = "<IMG src=\"icon_peace.gif\" align=\"top\">    ";
     int shot = 0;
@@ -242,10 +267,18 @@ TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
             ASSERT_NE(at, std::string::npos) << status << " missing after " << from << " in\n" << listed;
             from = at;
         }
-        EXPECT_EQ(e.label1().text(),
-                  "<IMG src=\"icon_roach.gif\" align=\"top\">    Отсутствует соединение с Интернет!....");
-        EXPECT_EQ(e.label1().fontColour(), 0x0000FFu) << "red: no block of any download arrived";
+        if (!c.absent.empty()) {
+            EXPECT_EQ(listed.find(prefix + c.absent), std::string::npos) << listed;
+        }
+        EXPECT_EQ(e.label1().text(), c.line);
+        EXPECT_EQ(e.label1().fontColour(), c.colour);
         EXPECT_TRUE(e.htmlButton1().enabled());
+        // The newest status shows whole, however many came before it.
+        RECT client, last;
+        GetClientRect(e.listBox1().handle(), &client);
+        SendMessageW(e.listBox1().handle(), LB_GETITEMRECT, static_cast<WPARAM>(e.listBox1().count() - 1),
+                     reinterpret_cast<LPARAM>(&last));
+        EXPECT_TRUE(last.top >= 0 && last.bottom <= client.bottom) << last.top << ".." << last.bottom;
         pump();
         e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-failed-" + std::to_string(++shot) + ".bmp"));
         e.htmlButton1().click();
@@ -255,6 +288,7 @@ TEST_F(EditorUpdateTest, AFailedRunShowsItsResultLineAndChangesNothing)
         EXPECT_EQ(readFile(kPaths.words), "<missing>");
         EXPECT_EQ(window->base().BaseKind, 0);
         EXPECT_EQ(window->base().List4, words);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"slovolovka");
     }
 }
 
@@ -268,6 +302,11 @@ TEST_F(EditorUpdateTest, AnImportedEmptyWordStopsTheSaveAndKeepsTheFilesTable)
                        "0,2,8\r\n2,2,БЕЗ СЛОВА\r\n"
                        "0,3,9\r\n1,3,ПУРГА\r\n2,3,БУРЯ\r\n3,3,ЛИШНЕЕ\r\n");
     const std::string standardWords = readFile(kPaths.stwords);
+    // An earlier updated base, which the refused import must leave as it is.
+    Win32FileSystem fs;
+    fs.writeFile(kPaths.words, "ОЛЕНЬ\r\n");
+    fs.writeFile(kPaths.hints, "СЕВЕРНОЕ ЖИВОТНОЕ\r\n");
+    const std::vector<std::string> words = window->base().List4;
     run(base() + "/update/slovolovka.INF");
     EditorWindow& e = *window->editor();
     EXPECT_FALSE(e.htmlButton1().enabled()) << "a successful run leaves the cancel button disabled";
@@ -289,10 +328,10 @@ TEST_F(EditorUpdateTest, AnImportedEmptyWordStopsTheSaveAndKeepsTheFilesTable)
     pump();
     EXPECT_EQ(caption, kEmptyRowsCaption);
     ASSERT_EQ(window->editor(), &e) << "the editor stays open";
-    EXPECT_EQ(readFile(kPaths.words), "ЛИНЬ\r\n\r\nПУРГА\r\n") << "as the import wrote it before the save";
-    EXPECT_EQ(readFile(kPaths.hints), "РЫБА\r\nБЕЗ СЛОВА\r\nБУРЯ\r\n");
+    EXPECT_EQ(readFile(kPaths.words), "ОЛЕНЬ\r\n") << "a base the save refuses is not written";
+    EXPECT_EQ(readFile(kPaths.hints), "СЕВЕРНОЕ ЖИВОТНОЕ\r\n");
     EXPECT_EQ(readFile(kPaths.stwords), standardWords);
-    EXPECT_EQ(window->base().List4, (std::vector<std::string>{"ЛИНЬ", "", "ПУРГА"}));
+    EXPECT_EQ(window->base().List4, words) << "nor played";
     EXPECT_EQ(window->base().BaseKind, 1);
     EXPECT_TRUE(window->baseButton().enabled());
     EXPECT_FALSE(window->updateb().enabled());
@@ -313,6 +352,28 @@ TEST_F(EditorUpdateTest, AnImportedEmptyWordStopsTheSaveAndKeepsTheFilesTable)
     pump();
     EXPECT_FALSE(e.panel1().visible());
     e2e::screenshot(window->handle(), e2e::artifactPath("editor-update-empty-word.bmp"));
+}
+
+TEST_F(EditorUpdateTest, ASecondEditorStartsNoRunWhileTheFirstOnesGoesOn)
+{
+    // A control file that takes about 3 s to come and announces nothing. Meanwhile the toolbar's
+    // "Редактор" has opened a second editor, whose "Обновить из Интернет" comes while the first
+    // run handles messages: it must start nothing.
+    serve("slow.INF", "[update]\r\npadding=" + std::string(600, 'x') + "\r\n");
+    EditorWindow& first = *window->editor();
+    first.webUpdate1().URL = base() + "/slow/200/update/slow.INF";
+    first.updateClick();
+    window->RzToolbarButton1Click();
+    EditorWindow& second = *window->editor();
+    ASSERT_NE(&second, &first);
+    second.webUpdate1().URL = base() + "/status/404/update/slovolovka.INF";
+    PostMessageW(second.window().handle(), WM_COMMAND, ids::kMenuUpdate, 0);
+    ASSERT_TRUE(e2e::waitFor([&] { pump(); return first.timer1Enabled(); }, std::chrono::seconds(30)));
+    EXPECT_NE(joined(first.listBox1()).find("No new version found"), std::string::npos) << joined(first.listBox1());
+    EXPECT_FALSE(second.panel1().visible()) << "a second run started beside the first";
+    EXPECT_EQ(second.listBox1().count(), 0);
+    run(base() + "/status/404/update/slovolovka.INF");
+    EXPECT_NE(joined(second.listBox1()).find("Http status : 404"), std::string::npos) << "once the first has ended";
 }
 
 const char* const kNotReceived = "<IMG src=\"icon_roach.gif\" align=\"top\">    Обновление базы слов не получено!...";

@@ -141,7 +141,7 @@ TEST_F(EditorTest, OpeningPlacesTheControlsAndFillsTheTable)
         tk::Bounds expected;
     };
     for (const Case& c : {Case{editor().edit1().handle(), {44, 8, 101, 21}}, Case{editor().edit2().handle(), {148, 8, 345, 21}},
-                          Case{editor().grid().handle(), {0, 36, 517, 241}}, Case{editor().button1().handle(), {436, 240, 75, 25}},
+                          Case{editor().grid().handle(), {0, 36, 516, 238}}, Case{editor().button1().handle(), {436, 240, 75, 25}},
                           Case{editor().panel1().handle(), {0, 0, 517, 277}},
                           Case{editor().listBox1().handle(), {92, 28, 401, 149}},
                           Case{editor().label1().handle(), {92, 192, 397, 29}},
@@ -150,6 +150,23 @@ TEST_F(EditorTest, OpeningPlacesTheControlsAndFillsTheTable)
         EXPECT_TRUE(b.x == c.expected.x && b.y == c.expected.y && b.width == c.expected.width && b.height == c.expected.height)
             << e2e::windowText(c.control) << ": " << b.x << "," << b.y << " " << b.width << "x" << b.height;
     }
+    // The grid's scroll bar shows whole: inside the editor's client area, as far as the main
+    // window's client area shows it.
+    RECT shown{}, formClient{}, mainClient{};
+    GetClientRect(form, &formClient);
+    MapWindowPoints(form, nullptr, reinterpret_cast<POINT*>(&formClient), 2);
+    GetClientRect(window->handle(), &mainClient);
+    MapWindowPoints(window->handle(), nullptr, reinterpret_cast<POINT*>(&mainClient), 2);
+    IntersectRect(&shown, &formClient, &mainClient);
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(editor().grid().handle(), OBJID_VSCROLL, &bar));
+    RECT inside{};
+    IntersectRect(&inside, &bar.rcScrollBar, &shown);
+    EXPECT_TRUE(EqualRect(&inside, &bar.rcScrollBar) && !IsRectEmpty(&inside))
+        << "scroll bar " << bar.rcScrollBar.left << "," << bar.rcScrollBar.top << " to " << bar.rcScrollBar.right << ","
+        << bar.rcScrollBar.bottom << ", the editor shows " << shown.left << "," << shown.top << " to " << shown.right << ","
+        << shown.bottom;
     EXPECT_FALSE(editor().panel1().visible());
     EXPECT_FALSE(editor().edit1().enabled());
     EXPECT_FALSE(editor().edit2().enabled());

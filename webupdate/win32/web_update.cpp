@@ -66,19 +66,6 @@ int messageBox(const std::string& text, const wchar_t* caption, UINT flags)
     return MessageBoxW(owner, tk::wide(text).c_str(), caption, flags | MB_TASKMODAL);
 }
 
-void pumpMessages()
-{
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(m.wParam));
-            return;
-        }
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
 bool endsWithNoCase(const std::string& text, const char* tail)
 {
     const std::string t = upperCase(tail);
@@ -249,6 +236,7 @@ void TWebUpdate::RunUpdate()
     appCommandLine_.clear();
     components_.clear();
     insecureFiles_.clear();
+    fileFailed_ = false;
     runSteps();
     if (!threaded_ && restart_ && component_)
         RestartApplication();
@@ -271,16 +259,18 @@ void TWebUpdate::runSteps()
     std::optional<Moment> newDate;
     std::string lastValue;
     if (openSession() && readControlFile(url, control) && dateCheck(control, newDate, lastValue) &&
-        (!PostUpdateInfo.Enabled || post()) && versionCheck(control, lastValue)) {
+        (!PostUpdateInfo.Enabled || post()) && versionCheck(control, lastValue, newDate.has_value())) {
         applicationSection(control);
         if (actionsBefore(control)) {
-            if (newDate)
-                rememberDate(*newDate);
             redirectAndShow(control);
             if (!control.value("files", "count").empty()) {
                 ReportStatus("Found file update instruction", "", 0, 3);
                 fileEntries(control);
             }
+            // Only a run whose every file arrived whole is done with this date: after a failed
+            // download the next run fetches the files again.
+            if (newDate && !fileFailed_)
+                rememberDate(*newDate);
             runAfter(control);
             ReportStatus("Finished processing update control file", "", 0, 3);
         }

@@ -89,6 +89,7 @@ public:
 
     void StartUpdateThread();
     void RunUpdate();
+    // A connection whose opening of the URL stalled is closed (see web_update_wait.cpp).
     bool DownloadFile(HINTERNET connection, const std::string& url, bool compressed, const std::string& targetDir);
     bool IsNewVersion(const std::string& newVersion, const std::string& localFile, std::int32_t newSize,
                       std::int32_t newChecksum);
@@ -117,6 +118,8 @@ private:
     bool connect();
     bool openSession();
     void closeSession();
+    // A connection given up on a stalled call was closed: the run uses it no more.
+    void forget(HINTERNET closed);
     bool downloadHttp(HINTERNET connection, const std::string& url, const std::string& target);
     bool downloadFtp(HINTERNET connection, const std::string& url, const std::string& target);
     bool copyLocal(const std::string& source, const std::string& target);
@@ -127,7 +130,8 @@ private:
     // The control file and its checks (web_update_checks.cpp).
     bool readControlFile(const std::string& url, ControlFile& control);
     bool dateCheck(const ControlFile& control, std::optional<Moment>& newDate, std::string& lastValue);
-    bool versionCheck(const ControlFile& control, const std::string& lastValue);
+    // `dated`: the date check found a new date.
+    bool versionCheck(const ControlFile& control, const std::string& lastValue, bool dated);
     // A local file an insecure control file may name: one in the program's own folder.
     bool localFileAllowed(const std::string& path);
     Moment rememberedMoment();
@@ -153,6 +157,8 @@ private:
     bool silentRestart_ = false;
     bool ftpDirectorySet_ = false;
     bool dialled_ = false;
+    // A file entry's download of this run failed.
+    bool fileFailed_ = false;
     Channel channel_ = Channel::plain;
     // The Internet handle of a run, the FTP connection, and the one downloads go through.
     HINTERNET session_ = nullptr;

@@ -199,6 +199,7 @@ void TWebUpdate::fileEntries(const ControlFile& control)
         if (!DownloadFile(internet_, url, compressed, targetDir)) {
             ReportStatus("Cannot download update file : %s", url, 0, 2);
             restart_ = false;
+            fileFailed_ = true;
             continue;
         }
         if (channel == Channel::plain)
@@ -320,9 +321,14 @@ bool TWebUpdate::post()
     request.h = HttpOpenRequestW(connection.h, L"POST", tk::wide(PostUpdateInfo.Action).c_str(), nullptr, nullptr,
                                  nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
     static const wchar_t headers[] = L"Content-Type: application/x-www-form-urlencoded\r\n";
-    std::string data = PostUpdateInfo.Data;
-    if (request.h == nullptr ||
-        !HttpSendRequestW(request.h, headers, static_cast<DWORD>(-1), data.data(), static_cast<DWORD>(data.size()))) {
+    std::shared_ptr<const BlockingCall> sent;
+    if (request.h != nullptr)
+        sent = callAndWait(
+            [h = request.h, data = PostUpdateInfo.Data](BlockingCall& c) mutable {
+                c.ok = HttpSendRequestW(h, headers, static_cast<DWORD>(-1), data.data(), static_cast<DWORD>(data.size()));
+            },
+            request.h);
+    if (!sent || !sent->ok) {
         ReportStatus("Cannot access resource for post", "", 5, 17);
         return false;
     }

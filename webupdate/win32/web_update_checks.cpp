@@ -211,7 +211,7 @@ bool TWebUpdate::dateCheck(const ControlFile& control, std::optional<Moment>& ne
     return true;
 }
 
-bool TWebUpdate::versionCheck(const ControlFile& control, const std::string& lastValue)
+bool TWebUpdate::versionCheck(const ControlFile& control, const std::string& lastValue, bool dated)
 {
     if (!lastValue.empty() || !control.value("update", "unconditional").empty())
         return true;
@@ -226,7 +226,10 @@ bool TWebUpdate::versionCheck(const ControlFile& control, const std::string& las
                      : newSize < 1     ? "Version based update found"
                                        : "File size based update found",
                      "", 0, 3);
-    if (!IsNewVersion(newVersion, localVersion, newSize, newChecksum)) {
+    // A file that names neither a date nor anything to compare (a page that is no control file at
+    // all) announces nothing: no new version of nothing.
+    const bool nothingToCompare = newVersion.empty() && newSize == 0 && newChecksum == -1;
+    if ((nothingToCompare && !dated) || !IsNewVersion(newVersion, localVersion, newSize, newChecksum)) {
         ReportStatus("No new version found", "", 0, 4);
         return false;
     }

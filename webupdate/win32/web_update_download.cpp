@@ -1,5 +1,6 @@
 // TWebUpdate's connection and downloads: the dial-up, the Internet handle and the FTP connection,
-// and each file fetched over HTTP(S), FTP or from a local path into a "WUPD" file beside its target.
+// and each file fetched over HTTP(S), FTP or from a local path into a "WUPD" file beside its target,
+// moved into place only when it is whole. Every network call waits as web_update_wait.cpp says.
 #include "webupdate/win32/web_update.h"
 
 #include "common/win32/text.h"
@@ -7,12 +8,12 @@
 
 #include <lzexpand.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace wu {
 
 using namespace detail;
-
 
 bool TWebUpdate::connect()
 {
@@ -57,17 +58,35 @@ bool TWebUpdate::openSession()
         return true;
     ReportStatus("Connect to host : %s", Host, 3, 3);
     const bool credentials = !UserID.empty() && !Password.empty();
-    ftp_ = InternetConnectW(session_, tk::wide(Host).c_str(), Port, credentials ? tk::wide(UserID).c_str() : nullptr,
-                            credentials ? tk::wide(Password).c_str() : nullptr, INTERNET_SERVICE_FTP,
-                            FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0);
+    const HINTERNET session = session_;
+    HINTERNET connecting = session;
+    const auto connected = callAndWait(
+        [session, host = tk::wide(Host), port = Port, user = credentials ? tk::wide(UserID) : L"",
+         password = credentials ? tk::wide(Password) : L"", credentials, passive = FTPPassive](BlockingCall& c) {
+            c.opened = InternetConnectW(session, host.c_str(), port, credentials ? user.c_str() : nullptr,
+                                        credentials ? password.c_str() : nullptr, INTERNET_SERVICE_FTP,
+                                        passive ? INTERNET_FLAG_PASSIVE : 0, 0);
+            c.error = GetLastError();
+        },
+        connecting);
+    if (!connected)
+        forget(session);
+    ftp_ = connected ? connected->opened : nullptr;
     if (ftp_ == nullptr) {
-        const DWORD err = GetLastError();
+        const DWORD err = connected ? connected->error : static_cast<DWORD>(ERROR_INTERNET_TIMEOUT);
         ReportStatus(systemErrorText(err), "", static_cast<int>(err), 1);
         ReportStatus("Cannot connect to FTP host : %s", Host, 0, 1);
         return false;
     }
     internet_ = ftp_;
     return true;
+}
+
+void TWebUpdate::forget(HINTERNET closed)
+{
+    for (HINTERNET* h : {&session_, &ftp_, &internet_})
+        if (*h == closed)
+            *h = nullptr;
 }
 
 void TWebUpdate::closeSession()
@@ -178,24 +197,39 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
-// Reads a WinINet handle to its end in 4096-byte blocks into the receiver, reporting each block
-// (a false answer stops the transfer); an empty transfer counts as a failure.
-bool receiveBlocks(HINTERNET from, Receiver& out, const std::function<bool(std::int64_t)>& progress)
+// Reads a WinINet handle to its end in blocks of up to 4096 bytes into the receiver, reporting
+// each block (a false answer stops the transfer). Only an empty buffer is waited for, each time on
+// its own: a download stalls only when no byte comes; what has arrived by then (up to 16 blocks)
+// is taken in one call. An empty transfer, a read error, a stall and a transfer that ends short of
+// the announced length are failures.
+bool receiveBlocks(HINTERNET& from, Receiver& out, std::int64_t announced,
+                   const std::function<bool(std::int64_t)>& progress)
 {
+    constexpr DWORD blockSize = 4096;
     std::int64_t received = 0;
-    char block[4096];
     while (true) {
-        pumpMessages();
-        DWORD got = 0;
-        if (!InternetReadFile(from, block, sizeof block, &got) || !out.write(block, got))
+        const auto read = callAndWait(
+            [from](BlockingCall& c) {
+                DWORD available = 0;
+                c.ok = InternetQueryDataAvailable(from, &available, 0, 0);
+                c.data.resize(available == 0 ? blockSize : std::min<DWORD>(available, 16 * blockSize));
+                c.ok = c.ok && InternetReadFile(from, c.data.data(), static_cast<DWORD>(c.data.size()), &c.count);
+            },
+            from);
+        if (!read || !read->ok)
             return false;
-        if (got == 0)
+        if (read->count == 0)
             break;
-        received += got;
-        if (!progress(received))
-            return false;
+        for (DWORD at = 0; at < read->count; at += blockSize) {
+            const DWORD n = std::min(blockSize, read->count - at);
+            if (!out.write(read->data.data() + at, n))
+                return false;
+            received += n;
+            if (!progress(received))
+                return false;
+        }
     }
-    return received > 0 && out.commit();
+    return received > 0 && received >= announced && out.commit();
 }
 
 // The address a request ended at, after the redirections WinINet followed.
@@ -218,8 +252,18 @@ bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, cons
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     if (upperCase(address.substr(0, 8)) == "HTTPS://")
         flags |= INTERNET_FLAG_SECURE;
+    // The request's handle exists only once the opening returned: a stalled opening is ended by
+    // closing the connection, which the run then uses no more.
+    HINTERNET opening = connection;
+    const auto opened = callAndWait(
+        [connection, wide = tk::wide(address), flags](BlockingCall& c) {
+            c.opened = InternetOpenUrlW(connection, wide.c_str(), nullptr, 0, flags, 0);
+        },
+        opening);
+    if (!opened)
+        forget(connection);
     InternetHandle request;
-    request.h = InternetOpenUrlW(connection, tk::wide(address).c_str(), nullptr, 0, flags, 0);
+    request.h = opened ? opened->opened : nullptr;
     if (request.h == nullptr) {
         ReportStatus("File not found : %s", url, 1, 2);
         return false;
@@ -243,17 +287,31 @@ bool TWebUpdate::downloadHttp(HINTERNET connection, const std::string& url, cons
     len = sizeof announced;
     if (!HttpQueryInfoW(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &len, nullptr))
         announced = 0;
-    return receiveBlocks(request.h, out, [&](std::int64_t pos) { return blockArrived(url, target, pos, announced); });
+    return receiveBlocks(request.h, out, announced,
+                         [&](std::int64_t pos) { return blockArrived(url, target, pos, announced); });
 }
 
 bool TWebUpdate::downloadFtp(HINTERNET connection, const std::string& url, const std::string& target)
 {
+    // A stalled command on the FTP connection ends it: the run uses it no more.
+    HINTERNET command = connection;
     if (!ftpDirectorySet_ && !FTPDirectory.empty())
-        FtpSetCurrentDirectoryW(connection, tk::wide(FTPDirectory).c_str());
+        callAndWait([connection, dir = tk::wide(FTPDirectory)](
+                        BlockingCall& c) { c.ok = FtpSetCurrentDirectoryW(connection, dir.c_str()); },
+                    command);
     ftpDirectorySet_ = true;
+    std::shared_ptr<const BlockingCall> opened;
+    if (command != nullptr)
+        opened = callAndWait(
+            [connection, name = tk::wide(lastPathPart(url))](BlockingCall& c) {
+                c.opened = FtpOpenFileW(connection, name.c_str(), GENERIC_READ,
+                                        FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
+            },
+            command);
+    if (command == nullptr)
+        forget(connection);
     InternetHandle file;
-    file.h = FtpOpenFileW(connection, tk::wide(lastPathPart(url)).c_str(), GENERIC_READ,
-                          FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0);
+    file.h = opened ? opened->opened : nullptr;
     if (file.h == nullptr) {
         ReportStatus("File not found : %s", url, 1, 2);
         return false;
@@ -261,10 +319,13 @@ bool TWebUpdate::downloadFtp(HINTERNET connection, const std::string& url, const
     Receiver out(target);
     if (!out.ready())
         return false;
-    DWORD high = 0;
-    const DWORD low = FtpGetFileSize(file.h, &high);
-    const std::int64_t announced = low == INVALID_FILE_SIZE ? 0 : (static_cast<std::int64_t>(high) << 32) | low;
-    return receiveBlocks(file.h, out, [&](std::int64_t pos) { return blockArrived(url, target, pos, announced); });
+    const auto size = callAndWait([h = file.h](BlockingCall& c) { c.count = FtpGetFileSize(h, &c.high); }, file.h);
+    if (!size)
+        return false;
+    const std::int64_t announced =
+        size->count == INVALID_FILE_SIZE ? 0 : (static_cast<std::int64_t>(size->high) << 32) | size->count;
+    return receiveBlocks(file.h, out, announced,
+                         [&](std::int64_t pos) { return blockArrived(url, target, pos, announced); });
 }
 
 bool TWebUpdate::copyLocal(const std::string& source, const std::string& target)
